@@ -1,0 +1,16 @@
+#include "cli/cli.h"
+
+#include <cstdio>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+    // The bytes go out as they are: no CR added before LF.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    return RunCli(argc, argv, stdout, stderr);
+}

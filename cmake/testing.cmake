@@ -1,0 +1,42 @@
+# GoogleTest, and how tests run: natively, or under Wine when cross-compiling.
+
+if(CMAKE_CROSSCOMPILING)
+    # Built from the distribution's sources with the cross compiler.
+    set(BLATERIX_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    add_subdirectory(${BLATERIX_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+    set(BLATERIX_GTEST GTest::gtest)
+    if(NOT TARGET GTest::gtest)
+        add_library(GTest::gtest ALIAS gtest)
+    endif()
+else()
+    find_package(GTest REQUIRED)
+    set(BLATERIX_GTEST GTest::gtest)
+endif()
+
+if(CMAKE_CROSSCOMPILING AND WIN32)
+    # Every test binary runs through tools/wine-run, which finds the private
+    # prefix, display and wineserver that the "wine" fixture keeps for the run.
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run ${CMAKE_BINARY_DIR}
+        CACHE STRING "" FORCE)
+    add_test(NAME wine.start
+             COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-env start ${CMAKE_BINARY_DIR} ${BLATERIX_WINE_LOADER})
+    add_test(NAME wine.stop COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-env stop ${CMAKE_BINARY_DIR})
+    set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 600)
+    set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 120)
+endif()
+
+# blaterix_add_test(NAME target [GUI]): one ctest test per test binary; GUI
+# tests share one desktop, so they never run at the same time.
+function(blaterix_add_test name target)
+    cmake_parse_arguments(ARG "GUI" "" "" ${ARGN})
+    add_test(NAME ${name} COMMAND ${target} --gtest_color=no)
+    set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+    if(CMAKE_CROSSCOMPILING AND WIN32)
+        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine)
+        if(ARG_GUI)
+            set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop)
+        endif()
+    endif()
+endfunction()

@@ -1,0 +1,20 @@
+// The program's own 32-bit linear congruential generator: one process-wide
+// state word, seeded once from the time of day.
+#pragma once
+
+#include <cstdint>
+
+// Sets the state to the IEEE binary32 bit pattern of x (rounded to nearest, ties to even).
+void RandomSeed(long double x);
+
+// Advances the state one step and returns a value in [min(a, b), max(a, b)].
+int32_t RandomRange(int32_t a, int32_t b);
+
+// Seconds since local midnight, millisecond resolution (local wall clock).
+double ClockSeconds();
+
+// The raw state word; the program never needs it, tests and tools do.
+uint32_t RandomState();
+
+// Puts the state back to its start-up value 0xFFFFFFFF; for tests only.
+void RandomRestoreStartState();

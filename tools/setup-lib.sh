@@ -1,0 +1,44 @@
+# Shared by tools/test and tools/run: installs what the build and the tests
+# need, quietly, and only when something is missing.
+
+PACKAGES=(
+    cmake g++ make libgtest-dev googletest libbenchmark-dev clang
+    g++-mingw-w64-i686-posix mingw-w64-i686-dev
+    g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
+    wine wine64 wine32:i386 fonts-wine
+    xvfb xauth
+)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+missing_packages() {
+    local p
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' ||
+            echo "$p"
+    done
+}
+
+ensure_packages() {
+    local missing
+    missing=$(missing_packages)
+    [ -z "$missing" ] && return 0
+    echo "installing:" $missing
+    local log=/tmp/blaterix-apt.log
+    if ! {
+        as_root dpkg --add-architecture i386 &&
+            as_root apt-get update -q &&
+            as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+    } >"$log" 2>&1; then
+        echo "package installation failed; its log:" >&2
+        tail -n 60 "$log" >&2
+        return 1
+    fi
+}
+
+# True when a 32-bit x86 program can run here (some kernels turn ia32 off).
+can_run_32bit() {
+    [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
