@@ -18,7 +18,6 @@
 namespace {
 
 constexpr const char* kProgram = "blaterix-cli";
-constexpr std::size_t kFlushAt = 1 << 16;
 
 constexpr const char* kUsage =
     "Usage: blaterix-cli [COUNT] [--seed SECONDS] [--utf8]\n"
@@ -142,21 +141,25 @@ void AppendAsUtf8(std::string& out, const std::string& text) {
 }
 
 bool WriteGeneratedText(int32_t count, bool utf8, std::FILE* out) {
-    std::string buffer, block;
-    buffer.reserve(kFlushAt + MaxBlockLength() * 2);
-    for (int32_t i = 1; i <= count; ++i) {
+    // Whole blocks, about one chunk at a time, so any count runs in constant memory.
+    const int32_t perChunk = static_cast<int32_t>(kCliChunkSize / MaxBlockLength()) + 1;
+    std::string chunk, converted;
+    for (int32_t done = 0; done < count;) {
+        const int32_t n = count - done < perChunk ? count - done : perChunk;
+        chunk.clear();
+        AppendGeneratedBlocks(chunk, n);
+        done += n;
+        std::string* bytes = &chunk;
         if (utf8) {
-            block.clear();
-            AppendGeneratedBlock(block);
-            AppendAsUtf8(buffer, block);
-        } else {
-            AppendGeneratedBlock(buffer);
+            converted.clear();
+            AppendAsUtf8(converted, chunk);
+            bytes = &converted;
         }
-        if (buffer.size() >= kFlushAt && !Flush(buffer, out)) {
+        if (!Flush(*bytes, out)) {
             return false;
         }
     }
-    return Flush(buffer, out) && std::fflush(out) == 0;
+    return std::fflush(out) == 0;
 }
 
 int RunCli(int argc, char** argv, std::FILE* out, std::FILE* err) {

@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <string>
 
+// How many bytes the writer gathers before handing them to the stream.
+constexpr std::size_t kCliChunkSize = 1 << 16;
+
 // Appends text (Windows-1252, CR LF line ends) to out as UTF-8 with LF line ends.
 void AppendAsUtf8(std::string& out, const std::string& text);
 

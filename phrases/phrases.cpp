@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -122,15 +123,36 @@ constexpr std::string_view kSeparator = "\r\n\r\n";
 // Room that WriteBlock may scribble on past the end of a block.
 constexpr std::size_t kOvershoot = kSlotSize;
 
+// How many bytes to copy for a fragment of a column: its longest fragment
+// and the space, rounded up to whole 16-byte pieces.
+constexpr std::size_t CopySize(int column) {
+    std::size_t longest = 0;
+    for (const auto& fragment : kFragments[column]) {
+        longest = std::max(longest, fragment.size() + 1);
+    }
+    return (longest + 15) / 16 * 16;
+}
+
+template <int Column> char* PutFragment(char* p) {
+    static_assert(CopySize(Column) <= kSlotSize, "every fragment and its space fit a slot");
+    // The draw for a column comes just before its fragment.
+    const Slot& slot = Slots[Column][RandomRange(1, kPhraseRows) - 1];
+    std::memcpy(p, slot.bytes, CopySize(Column));
+    return p + slot.length;
+}
+
 // Writes one block at p and returns its end; needs MaxBlockLength() + kOvershoot bytes.
 char* WriteBlock(char* p) {
+    static_assert(kPhraseColumns == 7, "one PutFragment per column");
     std::memcpy(p, kIndent.data(), kIndent.size());
     p += kIndent.size();
-    for (int column = 0; column < kPhraseColumns; ++column) {
-        const Slot& slot = Slots[column][RandomRange(1, kPhraseRows) - 1];
-        std::memcpy(p, slot.bytes, kSlotSize);
-        p += slot.length;
-    }
+    p = PutFragment<0>(p);
+    p = PutFragment<1>(p);
+    p = PutFragment<2>(p);
+    p = PutFragment<3>(p);
+    p = PutFragment<4>(p);
+    p = PutFragment<5>(p);
+    p = PutFragment<6>(p);
     std::memcpy(p, kSeparator.data(), kSeparator.size());
     return p + kSeparator.size();
 }
@@ -164,7 +186,6 @@ void FillPhraseTable() {
     for (int column = 0; column < kPhraseColumns; ++column) {
         for (int row = 0; row < kPhraseRows; ++row) {
             const std::string_view fragment = kFragments[column][row];
-            static_assert(kSlotSize >= 77, "the longest fragment and its space fit a slot");
             PhraseTable[column][row] = fragment;
             Slot& slot = Slots[column][row];
             std::memset(slot.bytes, ' ', kSlotSize);
@@ -194,11 +215,35 @@ std::string BuildPhrase() {
     return sentence;
 }
 
-void AppendGeneratedBlock(std::string& out) {
-    const std::size_t size = out.size();
-    out.resize_and_overwrite(size + MaxBlockLength() + kOvershoot, [size](char* data, std::size_t) {
-        return static_cast<std::size_t>(WriteBlock(data + size) - data);
-    });
+void AppendGeneratedBlocks(std::string& out, int32_t count) {
+    if (count <= 0) {
+        return;
+    }
+    const std::size_t block = MaxBlockLength() + kOvershoot;
+    int32_t done = 0;
+    while (done < count) {
+        // Room for the expected length of what is left plus a little: far
+        // beyond the spread of the draws. Should they still run past it, the
+        // text grows and the loop goes on.
+        const std::size_t size = out.size();
+        const std::size_t left = static_cast<std::size_t>(count - done);
+        if (left > (out.max_size() - size) / block) {
+            throw std::bad_alloc(); // more than this address space can hold
+        }
+        const std::size_t expected =
+            left / 1000 * MeanBlockMillis() + left % 1000 * MeanBlockMillis() / 1000;
+        const std::size_t room = size + expected + expected / 100 + 2 * block;
+        out.resize_and_overwrite(std::max({room, size + size / 2, size + block}),
+                                 [&](char* data, std::size_t capacity) {
+                                     char* p = data + size;
+                                     char* const last = data + capacity - block;
+                                     while (done < count && p <= last) {
+                                         p = WriteBlock(p);
+                                         ++done;
+                                     }
+                                     return static_cast<std::size_t>(p - data);
+                                 });
+    }
 }
 
 std::size_t MaxBlockLength() {
@@ -208,29 +253,6 @@ std::size_t MaxBlockLength() {
 
 std::string GenerateText(int32_t count) {
     std::string text;
-    if (count <= 0) {
-        return text;
-    }
-    // Room for the expected length plus a little: far beyond the spread of the
-    // draws for any count that fits in memory. Should the draws still run
-    // past it, the text grows and the loop goes on.
-    const std::size_t n = static_cast<std::size_t>(count);
-    const std::size_t expected = n / 1000 * MeanBlockMillis() + n % 1000 * MeanBlockMillis() / 1000;
-    const std::size_t room = expected + expected / 100 + 2 * (MaxBlockLength() + kOvershoot);
-    int32_t done = 0;
-    while (done < count) {
-        const std::size_t size = text.size();
-        text.resize_and_overwrite(
-            std::max({room, size + size / 2, size + MaxBlockLength() + kOvershoot}),
-            [&](char* data, std::size_t cap) {
-                char* p = data + size;
-                char* const last = data + cap - (MaxBlockLength() + kOvershoot);
-                while (done < count && p <= last) {
-                    p = WriteBlock(p);
-                    ++done;
-                }
-                return static_cast<std::size_t>(p - data);
-            });
-    }
+    AppendGeneratedBlocks(text, count);
     return text;
 }

@@ -18,8 +18,9 @@ std::string_view Fragment(int column, int row);
 // One sentence: seven fragments in column order, each followed by one space; seven draws.
 std::string BuildPhrase();
 
-// Appends one block ("   ", a sentence, CR LF CR LF) to out; seven draws.
-void AppendGeneratedBlock(std::string& out);
+// Appends count blocks ("   ", a sentence, CR LF CR LF) to out, seven draws
+// each; none for count <= 0; throws std::bad_alloc when they cannot be held.
+void AppendGeneratedBlocks(std::string& out, int32_t count);
 
 // count blocks (none for count <= 0); throws std::bad_alloc when the text cannot be held.
 std::string GenerateText(int32_t count);

@@ -150,11 +150,23 @@ TEST_F(PhrasesTest, SentenceAndBlockShapes) {
     EXPECT_EQ(sentence.find('\r'), std::string::npos);
 
     std::string block;
-    AppendGeneratedBlock(block);
+    AppendGeneratedBlocks(block, 1);
     EXPECT_EQ(block.substr(0, 3), "   ");
     EXPECT_NE(block[3], ' ');
     EXPECT_EQ(block.substr(block.size() - 4), "\r\n\r\n");
     EXPECT_LE(block.size(), MaxBlockLength());
+}
+
+TEST_F(PhrasesTest, AppendingKeepsWhatIsThere) {
+    RandomSeed(0.0L);
+    const std::string two = GenerateText(2);
+    RandomSeed(0.0L);
+    std::string text = "kept";
+    AppendGeneratedBlocks(text, 1);
+    AppendGeneratedBlocks(text, 0);
+    AppendGeneratedBlocks(text, -3);
+    AppendGeneratedBlocks(text, 1);
+    EXPECT_EQ(text, "kept" + two);
 }
 
 TEST_F(PhrasesTest, SuccessiveCallsContinueTheSequence) {
