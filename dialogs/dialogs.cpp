@@ -1,0 +1,650 @@
+#include "dialogs/dialogs.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <new>
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// Records
+
+// Record flags.
+constexpr uint32_t kFlagUnits = 0x1;  // sizes in dialog units
+constexpr uint32_t kFlagPixels = 0x2; // sizes in pixels
+constexpr uint32_t kFlagUnitMask = 0x7;
+constexpr uint32_t kFlagControl = 0x2000;
+constexpr uint32_t kFlagDialog = 0x4000;
+
+// Marker for "the platform's default colour".
+constexpr COLORREF kDefaultColour = static_cast<COLORREF>(-3);
+
+// One dialog or control that the engine created.
+struct DlgRecord {
+    DlgRecord* next;
+    HWND window;
+    HWND parent; // the owner given to DlgCreate, or a control's dialog
+    uint32_t flags;
+    int32_t showCommand;
+    HFONT font;
+    DialogCallback callback; // a control's ControlCallback has the same shape
+    int32_t* result;
+    ControlKind kind;
+    COLORREF textColour;
+    COLORREF backColour;
+    HBRUSH brush;
+    HANDLE image;
+};
+
+// All records, newest first. The busy word is a spin flag taken around each walk or change of
+// the list only: never across a platform call or a callback.
+struct DlgRecordList {
+    DlgRecord* head;
+    std::atomic<int32_t> busy;
+};
+
+DlgRecordList g_records{nullptr, 0};
+
+void TakeList() {
+    while (g_records.busy.exchange(-1, std::memory_order_acquire) != 0) {
+    }
+}
+
+void ReleaseList() {
+    g_records.busy.store(0, std::memory_order_release);
+}
+
+DlgRecord* FindLocked(HWND window) {
+    for (DlgRecord* r = g_records.head; r != nullptr; r = r->next) {
+        if (r->window == window) {
+            return r;
+        }
+    }
+    return nullptr;
+}
+
+// Copies the record of window into out; false when the window has none.
+bool ReadRecord(HWND window, DlgRecord& out) {
+    TakeList();
+    const DlgRecord* r = FindLocked(window);
+    if (r != nullptr) {
+        out = *r;
+    }
+    ReleaseList();
+    return r != nullptr;
+}
+
+// Links a new record at the head; false (and nothing linked) when its window already has one.
+bool LinkRecord(DlgRecord* record) {
+    TakeList();
+    const bool taken = FindLocked(record->window) != nullptr;
+    if (!taken) {
+        record->next = g_records.head;
+        g_records.head = record;
+    }
+    ReleaseList();
+    return !taken;
+}
+
+// The window of the first control record whose parent is window, or 0.
+HWND FirstControlOf(HWND window) {
+    HWND found = nullptr;
+    TakeList();
+    for (const DlgRecord* r = g_records.head; r != nullptr; r = r->next) {
+        if ((r->flags & kFlagControl) != 0 && r->parent == window) {
+            found = r->window;
+            break;
+        }
+    }
+    ReleaseList();
+    return found;
+}
+
+DlgRecord* UnlinkRecord(HWND window) {
+    TakeList();
+    DlgRecord* found = nullptr;
+    for (DlgRecord** link = &g_records.head; *link != nullptr; link = &(*link)->next) {
+        if ((*link)->window == window) {
+            found = *link;
+            *link = found->next;
+            break;
+        }
+    }
+    ReleaseList();
+    return found;
+}
+
+// Deletes the records of window: first those of its controls, then its own. Brushes, images
+// and drawing surfaces are never made, so the storage is all that a record owns.
+void DeleteRecords(HWND window) {
+    for (HWND control = FirstControlOf(window); control != nullptr;
+         control = FirstControlOf(window)) {
+        DeleteRecords(control);
+    }
+    delete UnlinkRecord(window);
+}
+
+// Stores the callback and the result address in a dialog's record; false if it has none.
+bool TakeOverDialog(HWND dialog, DialogCallback callback, int32_t* result, int32_t& showCommand) {
+    TakeList();
+    DlgRecord* r = FindLocked(dialog);
+    const bool ok = r != nullptr && (r->flags & kFlagControl) == 0;
+    if (ok) {
+        r->callback = callback;
+        r->result = result;
+        showCommand = r->showCommand;
+    }
+    ReleaseList();
+    return ok;
+}
+
+bool InDialogUnits(const DlgRecord& r) {
+    return (r.flags & kFlagPixels) == 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Default dialog font: a process-wide start-up setting and a copy of it per thread.
+
+const DWORD g_startupThread = GetCurrentThreadId();
+SRWLOCK g_startupFontLock = SRWLOCK_INIT;
+DefaultDialogFont g_startupFont{"MS Sans Serif", 8};
+
+DefaultDialogFont StartupFont() {
+    AcquireSRWLockShared(&g_startupFontLock);
+    const DefaultDialogFont copy = g_startupFont;
+    ReleaseSRWLockShared(&g_startupFontLock);
+    return copy;
+}
+
+thread_local DefaultDialogFont t_font = StartupFont();
+
+// ---------------------------------------------------------------------------------------------
+// Control kinds
+
+struct KindInfo {
+    const char* className;
+    uint32_t defaultStyle;
+    uint32_t alwaysSet;
+    uint32_t alwaysCleared;
+};
+
+constexpr KindInfo kKinds[17] = {
+    {nullptr, 0, 0, 0},                             // 0 custom control
+    {"BUTTON", 0x50010000, 0x50000000, 0},          // 1 push button
+    {"BUTTON", 0x50010006, 0x50000006, 0xA7FC00C9}, // 2 three-state check box
+    {"BUTTON", 0x50010003, 0x50000003, 0xA7FC00CC}, // 3 check box
+    {"BUTTON", 0x50000007, 0x50000007, 0xA7FFD0F8}, // 4 group frame
+    {"STATIC", 0x50000000, 0x50000000, 0},          // 5 label
+    {"STATIC", 0x50000012, 0x50000000, 0},          // 6 etched line
+    {"BUTTON", 0x50010009, 0x50000009, 0xA7FC00C6}, // 7 option button
+    {"SCROLLBAR", 0x50000000, 0x50000000, 0},       // 8 scroll bar
+    {"EDIT", 0x50810080, 0x50000000, 0},            // 9 text box
+    {"STATIC", 0x5000000E, 0x5000000E, 0},          // 10 image
+    {"STATIC", 0x5000000E, 0x5000000E, 0},          // 11 fitted image
+    {"BUTTON", 0x50010080, 0x50000080, 0},          // 12 image button
+    {"BUTTON", 0x50010080, 0x50000080, 0},          // 13 fitted image button
+    {"STATIC", 0x5000000D, 0x5000000D, 0},          // 14 graphic
+    {"COMBOBOX", 0x50010102, 0x50000000, 0},        // 15 combo box
+    {"LISTBOX", 0x50A10003, 0x50000001, 0},         // 16 list box
+};
+
+// ---------------------------------------------------------------------------------------------
+// Helpers
+
+constexpr uint32_t kDefaultDialogStyle = 0x80C000D4; // WS_POPUP|WS_CAPTION|DS_MODALFRAME|...
+constexpr uint32_t kAlwaysSetDialogStyle = 0x54;     // DS_SETFONT|DS_NOFAILCREATE|DS_3DLOOK
+constexpr uint32_t kNeverDialogStyle = 0x10000002;   // WS_VISIBLE|DS_SYSMODAL
+constexpr int32_t kKeepPosition = 0x8000;
+
+HINSTANCE ModuleInstance() {
+    return GetModuleHandleA(nullptr);
+}
+
+// Writes bytes as 16-bit characters of the same value, up to limit or a NUL byte, plus a NUL.
+size_t PutWide(WORD* out, const char* bytes, size_t length, size_t limit) {
+    size_t n = 0;
+    while (n < length && n < limit && bytes[n] != '\0') {
+        out[n] = static_cast<unsigned char>(bytes[n]);
+        ++n;
+    }
+    out[n] = 0;
+    return n + 1;
+}
+
+// A callback call that lets nothing escape into the platform; an exception counts as 0.
+LRESULT CallSafely(DialogCallback callback, HWND dialog, UINT message, WPARAM wParam,
+                   LPARAM lParam) noexcept {
+    try {
+        return callback(dialog, message, wParam, lParam);
+    } catch (...) {
+        return 0;
+    }
+}
+
+HWND FindTarget(HWND dialog, int32_t id) {
+    return id == DlgSelf ? dialog : GetDlgItem(dialog, id);
+}
+
+LONG WrappingSum(int32_t a, int32_t b) {
+    return static_cast<LONG>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Default font
+
+void DlgSetDefaultFont(const std::string& face, int32_t points) {
+    DefaultDialogFont font{};
+    const size_t length = std::min(std::strlen(face.c_str()), kMaxFace);
+    std::memcpy(font.face, face.data(), length);
+    font.points = points;
+    t_font = font;
+    if (GetCurrentThreadId() == g_startupThread) {
+        AcquireSRWLockExclusive(&g_startupFontLock);
+        g_startupFont = font;
+        ReleaseSRWLockExclusive(&g_startupFontLock);
+    }
+}
+
+DefaultDialogFont DlgGetDefaultFont() {
+    return t_font;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Creation
+
+DlgTemplate DlgBuildTemplate(const std::string& caption, int32_t x, int32_t y, int32_t width,
+                             int32_t height, uint32_t style, uint32_t exStyle,
+                             const DefaultDialogFont& font) {
+    uint32_t effective = style == 0 ? kDefaultDialogStyle : style;
+    effective = (effective | kAlwaysSetDialogStyle) & ~kNeverDialogStyle;
+    if (x == -1 || y == -1) {
+        effective |= DS_CENTER;
+    }
+
+    DlgTemplate t{};
+    WORD* words = t.words;
+    size_t at = 0;
+    words[at++] = LOWORD(effective);
+    words[at++] = HIWORD(effective);
+    words[at++] = LOWORD(exStyle);
+    words[at++] = HIWORD(exStyle);
+    words[at++] = 0; // no items: controls are added one by one
+    words[at++] = static_cast<WORD>(x);
+    words[at++] = static_cast<WORD>(y);
+    words[at++] = static_cast<WORD>(width);
+    words[at++] = static_cast<WORD>(height);
+    words[at++] = 0; // no menu
+    words[at++] = 0; // the predefined dialog class
+    // The title ends at a NUL byte: what followed it would be read as the font.
+    if (caption.empty() || caption[0] == '\0') {
+        at += PutWide(words + at, " ", 1, kMaxCaption);
+    } else {
+        at += PutWide(words + at, caption.data(), caption.size(), kMaxCaption);
+    }
+    words[at++] = static_cast<WORD>(font.points);
+    at += PutWide(words + at, font.face, strnlen(font.face, sizeof font.face), kMaxFace);
+    t.size = at;
+    return t;
+}
+
+HWND DlgCreate(uint32_t unitMode, HWND parent, std::string caption, int32_t x, int32_t y,
+               int32_t width, int32_t height, uint32_t style, uint32_t exStyle) {
+    const bool pixels = (unitMode & kFlagPixels) != 0;
+    const DlgTemplate t = DlgBuildTemplate(caption, x, y, width, height, style, exStyle, t_font);
+
+    HWND dialog = CreateDialogIndirectParamA(
+        ModuleInstance(), reinterpret_cast<LPCDLGTEMPLATEA>(t.words), parent, DlgProcedure, 0);
+    if (dialog == nullptr) {
+        return nullptr;
+    }
+
+    if (pixels) {
+        RECT window{};
+        RECT client{};
+        GetWindowRect(dialog, &window);
+        GetClientRect(dialog, &client);
+        const int32_t outerWidth = WrappingSum(width, (window.right - window.left) - client.right);
+        const int32_t outerHeight =
+            WrappingSum(height, (window.bottom - window.top) - client.bottom);
+        UINT flags = SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE | SWP_NOCOPYBITS |
+                     SWP_NOOWNERZORDER | SWP_NOSENDCHANGING;
+        if (x == kKeepPosition || y == kKeepPosition) {
+            flags |= SWP_NOMOVE;
+        } else if (x == -1 || y == -1) {
+            RECT work{};
+            SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+            x = (work.left + work.right - outerWidth) / 2;
+            y = (work.top + work.bottom - outerHeight) / 2;
+        }
+        SetWindowPos(dialog, nullptr, x, y, outerWidth, outerHeight, flags);
+    }
+
+    DlgRecord* record = new (std::nothrow) DlgRecord{};
+    if (record == nullptr) {
+        return nullptr;
+    }
+    record->window = dialog;
+    record->parent = parent;
+    record->flags = kFlagDialog | (pixels ? kFlagPixels : kFlagUnits);
+    record->kind = kCustomControl;
+    record->textColour = kDefaultColour;
+    record->backColour = kDefaultColour;
+    if ((style & WS_MAXIMIZE) != 0) {
+        record->showCommand = SW_MAXIMIZE;
+    } else if ((style & WS_MINIMIZE) != 0) {
+        record->showCommand = SW_MINIMIZE;
+    } else {
+        record->showCommand = SW_SHOW;
+    }
+    record->font = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
+    if (!LinkRecord(record)) {
+        delete record;
+        return nullptr;
+    }
+    return dialog;
+}
+
+HWND DlgAddControl(ControlKind kind, HWND dialog, int32_t id, std::string text,
+                   std::span<const std::string> items, int32_t x, int32_t y, int32_t width,
+                   int32_t height, uint32_t style, uint32_t exStyle, ControlCallback callback,
+                   const std::string& className) {
+    if (kind < kCustomControl || kind > kListBox) {
+        return nullptr;
+    }
+    DlgRecord owner{};
+    if (!ReadRecord(dialog, owner) || (owner.flags & kFlagControl) != 0) {
+        return nullptr;
+    }
+    const uint32_t flags = (owner.flags & kFlagUnitMask) | kFlagControl;
+
+    // Both corners are mapped, so a control's pixel width depends on where it stands.
+    RECT box{x, y, WrappingSum(x, width), WrappingSum(y, height)};
+    if (InDialogUnits(owner)) {
+        MapDialogRect(dialog, &box);
+    }
+    const int32_t pixelWidth = box.right - box.left;
+    const int32_t pixelHeight = box.bottom - box.top;
+
+    const char* windowClass = className.c_str();
+    if (kind != kCustomControl) {
+        const KindInfo& info = kKinds[kind];
+        windowClass = info.className;
+        if (style == 0) {
+            style = info.defaultStyle;
+            if (kind == kScrollBar && pixelWidth < pixelHeight) {
+                style |= SBS_VERT;
+            }
+            if ((kind == kTextBox || kind == kComboBox || kind == kListBox) &&
+                (style & WS_BORDER) != 0) {
+                style &= ~WS_BORDER;
+                exStyle |= WS_EX_CLIENTEDGE;
+            }
+        }
+        style = (style | info.alwaysSet) & ~info.alwaysCleared;
+    }
+    // Image kinds name an image rather than carry text; this program has no images to load.
+    const bool imageKind = kind >= kImage && kind <= kFittedImageButton;
+
+    HWND control = CreateWindowExA(exStyle, windowClass, imageKind ? nullptr : text.c_str(), style,
+                                   box.left, box.top, pixelWidth, pixelHeight, dialog,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   ModuleInstance(), nullptr);
+    if (control == nullptr) {
+        return nullptr;
+    }
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(owner.font), TRUE);
+
+    DlgRecord* record = new (std::nothrow) DlgRecord{};
+    if (record != nullptr) {
+        record->window = control;
+        record->parent = dialog;
+        record->flags = flags;
+        record->kind = kind;
+        record->callback = callback;
+        record->textColour = kDefaultColour;
+        record->backColour = kDefaultColour;
+        if (!LinkRecord(record)) {
+            delete record;
+        }
+    }
+
+    const UINT addString = kind == kComboBox ? CB_ADDSTRING : LB_ADDSTRING;
+    for (const std::string& item : items) {
+        if (item.empty()) {
+            break;
+        }
+        SendMessageA(control, addString, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    }
+
+    if ((kind == kPushButton || kind == kImageButton || kind == kFittedImageButton) &&
+        (style & BS_DEFPUSHBUTTON) != 0) {
+        SendMessageA(dialog, DM_SETDEFID, static_cast<WPARAM>(id), 0);
+    }
+    return control;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Runtime
+
+void DlgRunModal(HWND dialog, DialogCallback callback, int32_t* result) {
+    if (callback != nullptr) {
+        CallSafely(callback, dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(dialog), 0);
+        DlgRecord record{};
+        WPARAM sizeType = SIZE_RESTORED;
+        if (ReadRecord(dialog, record)) {
+            if (record.showCommand == SW_MAXIMIZE) {
+                sizeType = SIZE_MAXIMIZED;
+            } else if (record.showCommand == SW_MINIMIZE) {
+                sizeType = SIZE_MINIMIZED;
+            }
+        }
+        RECT client{};
+        GetClientRect(dialog, &client);
+        CallSafely(callback, dialog, WM_SIZE, sizeType,
+                   static_cast<LPARAM>(MAKELPARAM(client.right, client.bottom)));
+    }
+
+    int32_t showCommand = SW_SHOW;
+    if (!TakeOverDialog(dialog, callback, result, showCommand)) {
+        return;
+    }
+
+    HWND owner = reinterpret_cast<HWND>(GetWindowLongPtrA(dialog, GWLP_HWNDPARENT));
+    bool ownerWasEnabled = false;
+    if (owner != nullptr) {
+        SendMessageA(owner, WM_CANCELMODE, 0, 0);
+        ownerWasEnabled = EnableWindow(owner, FALSE) == 0;
+    }
+    ShowWindow(dialog, showCommand);
+
+    // Polls, sleeping 1 ms between empty polls; the owner is not sent WM_ENTERIDLE, which none
+    // of our windows acts on. WM_QUIT is dispatched like any other message and so is lost.
+    // The dialog may already be gone before the first poll (a callback ended it while it was
+    // shown), hence the test at the top.
+    while (IsWindow(dialog)) {
+        MSG msg;
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            Sleep(1);
+            continue;
+        }
+        if (IsWindow(dialog) && IsDialogMessageA(dialog, &msg)) {
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+
+    if (owner != nullptr) {
+        // A dialog destroyed without DlgEnd leaves its owner disabled; give it back.
+        if (ownerWasEnabled && IsWindow(owner) && !IsWindowEnabled(owner)) {
+            EnableWindow(owner, TRUE);
+        }
+        SetFocus(owner);
+    }
+}
+
+void DlgEnd(HWND dialog, int32_t result) {
+    SendMessageA(dialog, WM_CLOSE, 0, 0);
+    HWND owner = reinterpret_cast<HWND>(GetWindowLongPtrA(dialog, GWLP_HWNDPARENT));
+    bool ownerWasDisabled = false;
+    if (owner != nullptr) {
+        ownerWasDisabled = EnableWindow(owner, TRUE) != 0;
+    }
+    DlgRecord record{};
+    if (ReadRecord(dialog, record) && record.result != nullptr) {
+        *record.result = result;
+    }
+    if (!DestroyWindow(dialog) && ownerWasDisabled) {
+        EnableWindow(owner, FALSE);
+    }
+}
+
+INT_PTR CALLBACK DlgProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_ACTIVATE) {
+        return 1;
+    }
+
+    LRESULT r = 0;
+
+    // The control's own callback comes first. Our dialogs have no menus, so a command whose
+    // identifier names no child goes to the dialog's callback only.
+    HWND control = nullptr;
+    if (message == WM_COMMAND) {
+        control = GetDlgItem(dialog, LOWORD(wParam));
+    } else if (message == WM_HSCROLL || message == WM_VSCROLL) {
+        control = reinterpret_cast<HWND>(lParam);
+    }
+    DlgRecord record{};
+    if (control != nullptr && ReadRecord(control, record) && record.callback != nullptr) {
+        r = CallSafely(record.callback, dialog, message, wParam, lParam);
+    }
+
+    if (r == 0) {
+        const bool known = ReadRecord(dialog, record);
+        if (known) {
+            if (record.callback != nullptr) {
+                r = CallSafely(record.callback, dialog, message, wParam, lParam);
+            }
+            if (message == WM_NCDESTROY) {
+                DeleteRecords(dialog);
+            } else if (message == WM_DRAWITEM) {
+                // Only a graphic control with a drawing surface would be drawn here.
+                return 0;
+            }
+        }
+        if (r == 0) {
+            if (message == WM_SYSCOMMAND && LOWORD(wParam) == SC_CLOSE) {
+                DlgEnd(dialog, 0);
+                return 1;
+            }
+            return 0;
+        }
+    }
+
+    if (GetWindowLongPtrA(dialog, DWLP_MSGRESULT) == 0) {
+        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, r);
+    }
+    return static_cast<INT_PTR>(r);
+}
+
+HWND DlgItemHandle(HWND dialog, int32_t id) {
+    return GetDlgItem(dialog, id);
+}
+
+LRESULT DlgSendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return SendMessageA(window, message, wParam, lParam);
+}
+
+std::string DlgGetText(HWND window) {
+    if (window == nullptr) {
+        return {};
+    }
+    const int length = GetWindowTextLengthA(window);
+    if (length <= 0) {
+        return {};
+    }
+    try {
+        std::string text(static_cast<size_t>(length) + 1, '\0');
+        const int copied = GetWindowTextA(window, text.data(), length + 1);
+        text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+        return text;
+    } catch (...) {
+        return {};
+    }
+}
+
+void DlgSetText(HWND window, const std::string& text) {
+    SetWindowTextA(window, text.c_str());
+}
+
+int32_t DlgPixelsToUnits(int32_t pixels, int32_t extent) {
+    if (extent <= 0) {
+        return 0;
+    }
+    const int64_t n = static_cast<int64_t>(pixels) * 1024;
+    int64_t q = n / extent;
+    const int64_t rest = n % extent;
+    if (rest < 0) {
+        --q; // a negative quotient with a remainder goes down
+    } else if (n >= 0 && 2 * rest >= extent) {
+        ++q; // halves up
+    }
+    return static_cast<int32_t>(q);
+}
+
+DlgSize DlgGetClientSize(HWND dialog, int32_t id) {
+    HWND window = FindTarget(dialog, id);
+    if (window == nullptr) {
+        return {0, 0};
+    }
+    RECT client{};
+    GetClientRect(window, &client);
+    DlgSize size{client.right, client.bottom};
+    DlgRecord record{};
+    if (ReadRecord(window, record) && InDialogUnits(record)) {
+        RECT extent{0, 0, 1024, 1024};
+        if (!MapDialogRect(dialog, &extent)) {
+            return {0, 0};
+        }
+        size.width = DlgPixelsToUnits(size.width, extent.right);
+        size.height = DlgPixelsToUnits(size.height, extent.bottom);
+    }
+    return size;
+}
+
+void DlgSetSize(HWND dialog, int32_t id, int32_t width, int32_t height) {
+    HWND window = FindTarget(dialog, id);
+    if (window == nullptr) {
+        return;
+    }
+    DlgRecord record{};
+    if (ReadRecord(window, record)) {
+        if ((record.flags & kFlagControl) != 0 && record.kind == kGraphic) {
+            return;
+        }
+        if (InDialogUnits(record)) {
+            RECT size{0, 0, width, height};
+            if (MapDialogRect(dialog, &size)) {
+                width = size.right;
+                height = size.bottom;
+            } else {
+                width = 0;
+                height = 0;
+            }
+        }
+    }
+    SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+}
+
+int32_t DlgRecordCount() {
+    int32_t count = 0;
+    TakeList();
+    for (const DlgRecord* r = g_records.head; r != nullptr; r = r->next) {
+        ++count;
+    }
+    ReleaseList();
+    return count;
+}
