@@ -9,21 +9,25 @@ PACKAGES=(
     xvfb xauth
 )
 
+# Only for showing the program: screenshots and window geometry.
+SHOW_PACKAGES=(imagemagick x11-utils)
+
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
 missing_packages() {
     local p
-    for p in "${PACKAGES[@]}"; do
+    for p in "$@"; do
         dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' ||
             echo "$p"
     done
 }
 
+# ensure_packages [EXTRA...]: the build and test packages plus any extra ones.
 ensure_packages() {
     local missing
-    missing=$(missing_packages)
+    missing=$(missing_packages "${PACKAGES[@]}" "$@")
     [ -z "$missing" ] && return 0
     echo "installing:" $missing
     local log=/tmp/blaterix-apt.log
@@ -41,4 +45,25 @@ ensure_packages() {
 # True when a 32-bit x86 program can run here (some kernels turn ia32 off).
 can_run_32bit() {
     [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# Picks the Windows build that this machine can run: sets PRESET and LOADER.
+choose_windows_build() {
+    if can_run_32bit; then
+        PRESET=win32
+        LOADER=/usr/lib/wine/wine
+    else
+        PRESET=win64
+        LOADER=/usr/lib/wine/wine64
+    fi
+}
+
+# Builds the given targets of a preset, quietly unless it fails.
+build_targets() {
+    local preset=$1
+    shift
+    local log=build/$preset.build.log
+    mkdir -p build
+    { cmake --preset "$preset" && cmake --build --preset "$preset" --target "$@"; } >"$log" 2>&1 ||
+        { tail -n 40 "$log" >&2; return 1; }
 }

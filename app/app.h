@@ -1,0 +1,79 @@
+// The program itself: start-up, the main window with its commands, and the
+// About window.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// Control identifiers of the main window and of the About window.
+enum : int32_t {
+    kHeadingLabel = 1001,
+    kAboutButton = 1002,
+    kCountLabel = 1003,
+    kCountBox = 1004,
+    kGenerateButton = 1005,
+    kSaveButton = 1006,
+    kOutputBox = 1007,
+    kAboutText1 = 1008,
+    kAboutText5 = 1012,
+    kAboutOkButton = 1013,
+    kAboutCredit = 1014,
+};
+
+// Captions, by which tests and tools find the windows.
+inline constexpr const char* kMainCaption = "Zed uvorozad i rarov ir irarer";
+inline constexpr const char* kAboutCaption = "About Blaterix .....";
+
+// The largest count that "Genera" produces; above it the output box stays as
+// it is and the platform's warning beep sounds.
+constexpr int32_t kMaxGeneratedCount = 100000;
+
+// Sets the x87 control word to 0x133F: 80-bit extended precision, rounding to
+// nearest, all exceptions masked. Start-up runs it before any other code of ours.
+void SetFpuMode();
+
+// Gives the start-up thread its default dialog font, "MS Sans Serif" at 8 points.
+void PrepareThread();
+
+// Fills the table, seeds the generator from the clock, sets the save name and
+// runs the main window until it is closed; returns 0.
+int32_t ProgramMain();
+
+// Builds the main window under owner (0 for none), runs it modally, returns its result.
+int32_t ShowMainWindow(HWND owner);
+
+// The main window's callback: focus across activation, output box sizing, commands.
+LRESULT MainCallback(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Reads the count box, builds that many sentences and replaces the output box's text.
+void GenerateCommand(HWND dialog);
+
+// Builds the About window over owner, runs it modally, returns its result (0 after "OK").
+int32_t ShowAboutWindow(HWND owner);
+
+// The About window's callback: focus across activation, "OK" ends the window.
+LRESULT AboutCallback(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// On deactivation (active 0) stores the focused control in saved; on
+// activation gives it the focus back and clears saved.
+void KeepFocusAcrossActivation(HWND& saved, WPARAM active);
+
+// Saves the output box's text to a file the user chooses.
+void SaveCommand(HWND mainWindow);
+
+// The platform's Save dialog: title (empty: the default), fileName in and out
+// (the proposal; the name the dialog left, confirmed or not), initial
+// directory (empty: the current one), filter of "description|pattern" pairs,
+// default extension without a dot (empty: none), flags in and out. Returns
+// GetSaveFileNameA's result: non-zero when the user confirmed a name.
+int32_t AskSaveFileName(HWND owner, std::string title, std::string& fileName,
+                        std::string initialDirectory, std::string filter,
+                        std::string defaultExtension, uint32_t& flags);
+
+// The file name that the next "Salva" proposes.
+const std::string& SaveFileName();
+
+// Replaces the file name that the next "Salva" proposes.
+void SetSaveFileName(std::string name);

@@ -1,0 +1,146 @@
+// The main window: count box, "Genera", "Salva", "About" and the output box.
+#include "app/app.h"
+
+#include "dialogs/dialogs.h"
+#include "phrases/phrases.h"
+#include "text/text.h"
+
+#include <new>
+
+namespace {
+
+// The control that had the focus when the main window last lost activation.
+HWND MainFocusSaved = nullptr;
+
+// A font handle that is deleted when it goes out of scope.
+struct FontHolder {
+    HFONT font = nullptr;
+    ~FontHolder() {
+        if (font != nullptr) {
+            DeleteObject(font);
+        }
+    }
+};
+
+// The bold 8-point "MS Sans Serif" of the heading, the count box and the output box.
+HFONT CreateDialogFont() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    LOGFONTA description{};
+    description.lfHeight = -(8 * dpi) / 72;
+    description.lfWeight = FW_BOLD;
+    description.lfCharSet = ANSI_CHARSET;
+    lstrcpynA(description.lfFaceName, "MS Sans Serif", LF_FACESIZE);
+    return CreateFontIndirectA(&description);
+}
+
+bool IsButtonNotification(WPARAM wParam) {
+    const WORD code = HIWORD(wParam);
+    return code == 0 || code == 1;
+}
+
+void FollowWindowSize(HWND dialog) {
+    const DlgSize client = DlgGetClientSize(dialog, DlgSelf);
+    DlgSetSize(dialog, kOutputBox, client.width - 2, client.height - 44);
+}
+
+} // namespace
+
+void KeepFocusAcrossActivation(HWND& saved, WPARAM active) {
+    if (active == 0) {
+        saved = GetFocus();
+    } else if (saved != nullptr) {
+        SetFocus(saved);
+        saved = nullptr;
+    }
+}
+
+int32_t ShowMainWindow(HWND owner) {
+    HWND dialog =
+        DlgCreate(kDlgUnits, owner, kMainCaption, 207, 101, 301, 269, 0x94CF00D4u, 0x00010100u);
+    if (dialog == nullptr) {
+        return 0;
+    }
+    const struct {
+        ControlKind kind;
+        int32_t id;
+        const char* text;
+        int32_t x, y, width, height;
+        uint32_t style, exStyle;
+    } controls[] = {
+        {kLabel, kHeadingLabel, "Blaterix che dicono tutto e niente ....", 0, 4, 265, 12, 0, 0},
+        {kPushButton, kAboutButton, "About", 270, 4, 30, 12, 0, 0},
+        {kLabel, kCountLabel, "Numero di frasi da generare :", 0, 21, 95, 8, 0, 0},
+        {kTextBox, kCountBox, "10", 100, 20, 35, 11, 0x50012080u, 0x00001200u},
+        {kPushButton, kGenerateButton, "Genera", 140, 20, 40, 12, 0, 0},
+        {kPushButton, kSaveButton, "Salva", 270, 20, 30, 12, 0, 0},
+        {kTextBox, kOutputBox, "", 0, 40, 300, 226, 0x50211004u, 0x00000200u},
+    };
+    for (const auto& c : controls) {
+        DlgAddControl(c.kind, dialog, c.id, c.text, {}, c.x, c.y, c.width, c.height, c.style,
+                      c.exStyle);
+    }
+
+    FontHolder dialogFont{CreateDialogFont()};
+    for (int32_t id : {kHeadingLabel, kCountBox, kOutputBox}) {
+        DlgSendMessage(DlgItemHandle(dialog, id), WM_SETFONT,
+                       reinterpret_cast<WPARAM>(dialogFont.font), 0);
+    }
+    DlgSendMessage(DlgItemHandle(dialog, kCountBox), EM_LIMITTEXT, 3, 0);
+
+    int32_t result = 0;
+    DlgRunModal(dialog, MainCallback, &result);
+    return result;
+}
+
+LRESULT MainCallback(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    try {
+        switch (message) {
+        case WM_NCACTIVATE:
+            KeepFocusAcrossActivation(MainFocusSaved, wParam);
+            break;
+        case WM_SIZE:
+            FollowWindowSize(dialog);
+            break;
+        case WM_COMMAND:
+            if (!IsButtonNotification(wParam)) {
+                break;
+            }
+            switch (LOWORD(wParam)) {
+            case kAboutButton:
+                ShowAboutWindow(dialog);
+                break;
+            case kGenerateButton:
+                GenerateCommand(dialog);
+                break;
+            case kSaveButton:
+                SaveCommand(dialog);
+                break;
+            }
+            break;
+        }
+    } catch (...) {
+        // Nothing may cross the window procedure; a command that failed did nothing.
+        MessageBeep(MB_ICONWARNING);
+    }
+    return 0;
+}
+
+void GenerateCommand(HWND dialog) {
+    const std::string countText = DlgGetText(DlgItemHandle(dialog, kCountBox));
+    const int32_t count = RoundToWhole(ParseNumber(countText));
+    if (count > kMaxGeneratedCount) {
+        // Far more than the box can show: leave it as it is and say so.
+        MessageBeep(MB_ICONWARNING);
+        return;
+    }
+    std::string text;
+    try {
+        text = GenerateText(count);
+    } catch (const std::bad_alloc&) {
+        MessageBeep(MB_ICONWARNING);
+        return;
+    }
+    DlgSetText(DlgItemHandle(dialog, kOutputBox), text);
+}

@@ -1,0 +1,156 @@
+// "Salva": the output box's text to a file of the user's choice, byte for byte.
+#include "app/app.h"
+
+#include "dialogs/dialogs.h"
+#include "fileio/fileio.h"
+#include "text/text.h"
+
+#include <commdlg.h>
+
+#include <cstdio>
+#include <utility>
+
+namespace {
+
+// The name that the next Save dialog proposes: the last one chosen.
+std::string SaveFileNameText;
+
+constexpr const char* kSaveTitle = "Salvataggio frasi generate";
+
+// Why a file could not be written, in the program's language.
+const char* ErrorReason(uint8_t error) {
+    switch (error) {
+    case 5:
+        return "Il nome del file non \xE8 valido.";
+    case 7:
+        return "Memoria insufficiente.";
+    case 53:
+        return "Il file non \xE8 stato trovato.";
+    case 61:
+        return "Il disco \xE8 pieno.";
+    case 64:
+    case 75:
+        return "Il nome del file non \xE8 valido o il percorso non \xE8 accessibile.";
+    case 67:
+        return "Ci sono troppi file aperti.";
+    case 68:
+        return "Il dispositivo non \xE8 disponibile.";
+    case 70:
+        return "Accesso negato: il file \xE8 protetto o in uso da un altro programma.";
+    case 71:
+        return "Il disco non \xE8 pronto.";
+    case 72:
+        return "Errore del supporto: il disco non si lascia scrivere.";
+    case 76:
+        return "La cartella non esiste.";
+    default:
+        return nullptr;
+    }
+}
+
+void ShowSaveError(HWND owner, const std::string& fileName, uint8_t error) {
+    std::string message = "Impossibile salvare le frasi nel file\r\n" + fileName + "\r\n\r\n";
+    if (const char* reason = ErrorReason(error)) {
+        message += reason;
+    } else {
+        char text[64];
+        std::snprintf(text, sizeof text, "Errore di scrittura n. %u.", unsigned{error});
+        message += text;
+    }
+    MessageBoxA(owner, message.c_str(), kSaveTitle, MB_OK | MB_ICONERROR);
+}
+
+} // namespace
+
+const std::string& SaveFileName() {
+    return SaveFileNameText;
+}
+
+void SetSaveFileName(std::string name) {
+    SaveFileNameText = std::move(name);
+}
+
+int32_t AskSaveFileName(HWND owner, std::string title, std::string& fileName,
+                        std::string initialDirectory, std::string filter,
+                        std::string defaultExtension, uint32_t& flags) {
+    // "description|pattern" pairs become NUL-separated, ending in two NULs.
+    for (char& c : filter) {
+        if (c == '|') {
+            c = '\0';
+        }
+    }
+    filter += '\0';
+
+    if (initialDirectory.empty()) {
+        char current[MAX_PATH + 1] = {};
+        const DWORD length = GetCurrentDirectoryA(MAX_PATH, current);
+        initialDirectory.assign(current, length <= MAX_PATH ? length : 0);
+    }
+
+    // The proposed name, then room for the answer: 261 characters, or 260
+    // when the name holds a NUL of its own.
+    std::string buffer = fileName.substr(0, 260);
+    const std::size_t nul = buffer.find('\0');
+    if (nul == std::string::npos) {
+        buffer += '\0';
+        buffer.append(260 - (buffer.size() - 1), ' ');
+    } else {
+        buffer.resize(nul + 1);
+        buffer.append(260 - (nul + 1), ' ');
+    }
+
+    char fileTitle[260] = {};
+    OPENFILENAMEA record{};
+    record.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    record.hwndOwner = owner;
+    record.lpstrFilter = filter.c_str();
+    record.nFilterIndex = 1;
+    record.lpstrFile = buffer.data();
+    record.nMaxFile = static_cast<DWORD>(buffer.size());
+    record.lpstrFileTitle = fileTitle;
+    record.nMaxFileTitle = sizeof fileTitle;
+    record.lpstrInitialDir = initialDirectory.c_str();
+    record.lpstrTitle = title.empty() ? nullptr : title.c_str();
+    record.Flags = flags;
+    record.lpstrDefExt = defaultExtension.empty() ? nullptr : defaultExtension.c_str();
+
+    const int32_t result = GetSaveFileNameA(&record);
+
+    const std::size_t end = buffer.find('\0');
+    fileName = end == std::string::npos ? std::string() : buffer.substr(0, end);
+    flags = record.Flags;
+    return result;
+}
+
+void SaveCommand(HWND mainWindow) {
+    const std::string text = DlgGetText(DlgItemHandle(mainWindow, kOutputBox));
+    if (TrimTrailingSpaces(TrimLeadingSpaces(text)).empty()) {
+        return;
+    }
+    uint32_t flags = 0;
+    if (AskSaveFileName(mainWindow, kSaveTitle, SaveFileNameText, ".", "Files txt|*.txt", "txt",
+                        flags) == 0) {
+        return;
+    }
+
+    PendingError pending;
+    DeleteMatchingFiles(pending, SaveFileNameText);
+    ClearError(pending); // a file that was not there, or stayed, is no failure yet
+    const int16_t number = NextFileNumber();
+    OpenForWriting(pending, number, SaveFileNameText);
+    if (const uint8_t error = TakeError(pending); error != 0) {
+        ShowSaveError(mainWindow, SaveFileNameText, error);
+        return;
+    }
+    WriteText(pending, number, text);
+    // A file that the delete left in place keeps no old bytes after the text.
+    if (pending.code == 0) {
+        EndFileHere(pending, number);
+    }
+    const uint8_t writeError = TakeError(pending);
+    CloseFile(pending, number);
+    const uint8_t error = writeError != 0 ? writeError : TakeError(pending);
+    if (error != 0) {
+        ShowSaveError(mainWindow, SaveFileNameText, error);
+    }
+}

@@ -1,0 +1,226 @@
+// Drives a running Blaterix.exe from outside, as a user would:
+//   drive wait                   wait until the main window is up
+//   drive click ID               press a button of the main window (About 1002, Genera 1005)
+//   drive close                  close the main window from its close box, wait for the end
+//   drive monkey SEED COUNT      send COUNT random clicks and keystrokes into the program
+//   drive run EXE [SEED COUNT]   start EXE, monkey it, close it; exit status = EXE's
+// Exits 0 on success, 1 when a window does not appear or the program misbehaves.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr const char* kMainCaption = "Zed uvorozad i rarov ir irarer";
+constexpr DWORD kDeadlineMs = 30000;
+
+HWND WaitForWindow(const char* caption, DWORD deadlineMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        HWND window = FindWindowA(nullptr, caption);
+        if (window != nullptr && IsWindowVisible(window)) {
+            return window;
+        }
+        if (GetTickCount() - start > deadlineMs) {
+            return nullptr;
+        }
+        Sleep(20);
+    }
+}
+
+// A small generator of our own, so that a seed gives the same run everywhere.
+uint32_t MonkeyState = 1;
+uint32_t MonkeyKinds = 0x3F;
+uint32_t Next(uint32_t bound) {
+    MonkeyState = MonkeyState * 1664525u + 1013904223u;
+    return (MonkeyState >> 8) % bound;
+}
+
+// Closes any window that the program opened over the main one (About, the
+// Save dialog, a message box), so that the monkey keeps reaching the main
+// window. A popup is closed only once it has been up since the previous
+// call, so that it has finished setting itself up, as for a person.
+// A popup is told to close once: Wine's file dialog falls over when a
+// second cancel reaches it while it is still winding up the first.
+HWND PopupSeen = nullptr;
+HWND PopupClosed = nullptr;
+
+void CloseOwnedPopups(HWND main) {
+    HWND popup = GetLastActivePopup(main);
+    if (popup == nullptr || popup == main || !IsWindowVisible(popup)) {
+        PopupSeen = nullptr;
+        return;
+    }
+    if (popup != PopupSeen) {
+        PopupSeen = popup;
+        return;
+    }
+    if (popup == PopupClosed) {
+        return;
+    }
+    PopupClosed = popup;
+    HWND ok = GetDlgItem(popup, 1013);
+    if (ok != nullptr) {
+        PostMessageA(popup, WM_COMMAND, MAKEWPARAM(1013, BN_CLICKED), (LPARAM)ok);
+    } else {
+        PostMessageA(popup, WM_COMMAND, IDCANCEL, 0);
+    }
+}
+
+bool Monkey(HWND main, uint32_t seed, int count) {
+    MonkeyState = seed;
+    const int ids[] = {1001, 1002, 1003, 1004, 1005, 1006, 1007};
+    const char keys[] = "0123456789abc.-e& \r\t";
+    for (int i = 0; i < count; ++i) {
+        if (!IsWindow(main)) {
+            std::fprintf(stderr, "drive: the main window went away during the monkey run\n");
+            return false;
+        }
+        if (!IsWindowEnabled(main)) {
+            // A window of the program is up over the main one: a person's
+            // input cannot reach the main window now, so neither does ours.
+            CloseOwnedPopups(main);
+            Sleep(5);
+            continue;
+        }
+        HWND target = GetDlgItem(main, ids[Next(7)]);
+        RECT r{};
+        GetClientRect(target, &r);
+        const LPARAM at = MAKELPARAM(Next(r.right + 1), Next(r.bottom + 1));
+        const uint32_t kind = Next(6);
+        if (((MonkeyKinds >> kind) & 1) == 0) {
+            continue;
+        }
+        switch (kind) {
+        case 0: {
+            PostMessageA(target, WM_LBUTTONDOWN, MK_LBUTTON, at);
+            PostMessageA(target, WM_LBUTTONUP, 0, at);
+            // A click may open a window over the main one; a person's next
+            // input would then go there, so wait until the click is handled.
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+            break;
+        }
+        case 1:
+        case 2:
+            PostMessageA(target, WM_CHAR, (WPARAM)(unsigned char)keys[Next(sizeof keys - 1)], 1);
+            break;
+        case 3:
+            PostMessageA(target, WM_KEYDOWN, Next(2) ? VK_BACK : VK_TAB, 1);
+            break;
+        case 4:
+            PostMessageA(main, WM_SIZE, SIZE_RESTORED,
+                         MAKELPARAM(100 + Next(600), 100 + Next(500)));
+            break;
+        default:
+            if (Next(20) == 0) {
+                DWORD_PTR ignored = 0;
+                SendMessageTimeoutA(main, WM_COMMAND, MAKEWPARAM(1005, BN_CLICKED),
+                                    (LPARAM)GetDlgItem(main, 1005), SMTO_NORMAL, 5000, &ignored);
+            }
+            break;
+        }
+        if (i % 50 == 0) {
+            CloseOwnedPopups(main);
+            // Let the program catch up, so the queue never overflows.
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+        }
+    }
+    return true;
+}
+
+bool Close(HWND main) {
+    const DWORD start = GetTickCount();
+    while (IsWindow(main)) {
+        if (GetTickCount() - start > kDeadlineMs) {
+            return false;
+        }
+        CloseOwnedPopups(main);
+        if (GetLastActivePopup(main) == main) {
+            PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+        }
+        Sleep(100);
+    }
+    return true;
+}
+
+int Usage() {
+    std::fprintf(
+        stderr,
+        "usage: drive wait | click ID | close | monkey SEED COUNT | run EXE [SEED COUNT]\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        return Usage();
+    }
+    const std::string command = argv[1];
+    if (command == "run" && argc >= 3) {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        std::string line = std::string("\"") + argv[2] + "\"";
+        if (!CreateProcessA(argv[2], line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &process)) {
+            std::fprintf(stderr, "drive: cannot start %s (error %lu)\n", argv[2], GetLastError());
+            return 1;
+        }
+        const DWORD started = GetTickCount();
+        HWND main = WaitForWindow(kMainCaption, kDeadlineMs);
+        bool ok = main != nullptr;
+        if (ok) {
+            std::printf("drive: the main window was visible after %lu ms\n",
+                        GetTickCount() - started);
+        } else {
+            std::fprintf(stderr, "drive: the main window did not appear\n");
+        }
+        if (argc >= 6) {
+            MonkeyKinds = std::strtoul(argv[5], nullptr, 0);
+        }
+        if (ok && argc >= 5) {
+            ok = Monkey(main, std::strtoul(argv[3], nullptr, 10), std::atoi(argv[4]));
+        }
+        if (ok && !Close(main)) {
+            std::fprintf(stderr, "drive: the main window did not close\n");
+            ok = false;
+        }
+        if (WaitForSingleObject(process.hProcess, kDeadlineMs) != WAIT_OBJECT_0) {
+            std::fprintf(stderr, "drive: the program did not end\n");
+            TerminateProcess(process.hProcess, 99);
+            return 1;
+        }
+        DWORD code = 1;
+        GetExitCodeProcess(process.hProcess, &code);
+        std::printf("drive: the program ended with exit code %lu\n", code);
+        return ok && code == 0 ? 0 : 1;
+    }
+    HWND main = WaitForWindow(kMainCaption, kDeadlineMs);
+    if (main == nullptr) {
+        std::fprintf(stderr, "drive: the main window did not appear\n");
+        return 1;
+    }
+    if (command == "wait") {
+        return 0;
+    }
+    if (command == "click" && argc == 3) {
+        const int id = std::atoi(argv[2]);
+        PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(main, id));
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, kDeadlineMs, &ignored);
+        return 0;
+    }
+    if (command == "close") {
+        return Close(main) ? 0 : 1;
+    }
+    if (command == "monkey" && argc == 4) {
+        return Monkey(main, std::strtoul(argv[2], nullptr, 10), std::atoi(argv[3])) ? 0 : 1;
+    }
+    return Usage();
+}
