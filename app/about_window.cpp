@@ -29,12 +29,7 @@ int32_t ShowAboutWindow(HWND owner) {
     if (dialog == nullptr) {
         return 0;
     }
-    const struct {
-        ControlKind kind;
-        int32_t id;
-        const char* text;
-        int32_t x, y, width, height;
-    } controls[] = {
+    const ControlSpec controls[] = {
         {kLabel, kAboutText1, kAboutTexts[0], 3, 18, 210, 36},
         {kLabel, kAboutText1 + 1, kAboutTexts[1], 3, 56, 205, 16},
         {kLabel, kAboutText1 + 2, kAboutTexts[2], 3, 76, 210, 36},
@@ -43,9 +38,7 @@ int32_t ShowAboutWindow(HWND owner) {
         {kPushButton, kAboutOkButton, "OK", 90, 168, 35, 12},
         {kLabel, kAboutCredit, "\xA9 Blaterix", 85, 184, 45, 8},
     };
-    for (const auto& c : controls) {
-        DlgAddControl(c.kind, dialog, c.id, c.text, {}, c.x, c.y, c.width, c.height, 0, 0);
-    }
+    AddControls(dialog, controls);
     int32_t result = 0;
     DlgRunModal(dialog, AboutCallback, &result);
     return result;

@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include "dialogs/dialogs.h"
+
 #include <cstdint>
+#include <span>
 #include <string>
 
 // Control identifiers of the main window and of the About window.
@@ -55,6 +58,18 @@ int32_t ShowAboutWindow(HWND owner);
 
 // The About window's callback: focus across activation, "OK" ends the window.
 LRESULT AboutCallback(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// One control of a window's description, in dialog units; style 0 takes the kind's default.
+struct ControlSpec {
+    ControlKind kind;
+    int32_t id;
+    const char* text;
+    int32_t x, y, width, height;
+    uint32_t style = 0, exStyle = 0;
+};
+
+// Adds the controls to the dialog in order (the order is the tab order).
+void AddControls(HWND dialog, std::span<const ControlSpec> controls);
 
 // On deactivation (active 0) stores the focused control in saved; on
 // activation gives it the focus back and clears saved.

@@ -47,6 +47,13 @@ void FollowWindowSize(HWND dialog) {
 
 } // namespace
 
+void AddControls(HWND dialog, std::span<const ControlSpec> controls) {
+    for (const ControlSpec& c : controls) {
+        DlgAddControl(c.kind, dialog, c.id, c.text, {}, c.x, c.y, c.width, c.height, c.style,
+                      c.exStyle);
+    }
+}
+
 void KeepFocusAcrossActivation(HWND& saved, WPARAM active) {
     if (active == 0) {
         saved = GetFocus();
@@ -62,13 +69,7 @@ int32_t ShowMainWindow(HWND owner) {
     if (dialog == nullptr) {
         return 0;
     }
-    const struct {
-        ControlKind kind;
-        int32_t id;
-        const char* text;
-        int32_t x, y, width, height;
-        uint32_t style, exStyle;
-    } controls[] = {
+    const ControlSpec controls[] = {
         {kLabel, kHeadingLabel, "Blaterix che dicono tutto e niente ....", 0, 4, 265, 12, 0, 0},
         {kPushButton, kAboutButton, "About", 270, 4, 30, 12, 0, 0},
         {kLabel, kCountLabel, "Numero di frasi da generare :", 0, 21, 95, 8, 0, 0},
@@ -77,10 +78,7 @@ int32_t ShowMainWindow(HWND owner) {
         {kPushButton, kSaveButton, "Salva", 270, 20, 30, 12, 0, 0},
         {kTextBox, kOutputBox, "", 0, 40, 300, 226, 0x50211004u, 0x00000200u},
     };
-    for (const auto& c : controls) {
-        DlgAddControl(c.kind, dialog, c.id, c.text, {}, c.x, c.y, c.width, c.height, c.style,
-                      c.exStyle);
-    }
+    AddControls(dialog, controls);
 
     FontHolder dialogFont{CreateDialogFont()};
     for (int32_t id : {kHeadingLabel, kCountBox, kOutputBox}) {

@@ -158,36 +158,25 @@ template <typename Matches> OpenFileRecord* TakeOutRecord(Matches matches) {
 
 // ---- Handles -----------------------------------------------------------------------------
 
-// Owns a file handle until Release; closes it through the guard otherwise.
-struct OwnedFile {
+// Owns a handle until Release; otherwise Close (CloseHandle for a file,
+// FindClose for a search) runs on it through the guard on every way out.
+template <BOOL(WINAPI* Close)(HANDLE)> struct OwnedHandle {
     HANDLE handle = INVALID_HANDLE_VALUE;
 
-    OwnedFile() = default;
-    OwnedFile(const OwnedFile&) = delete;
-    OwnedFile& operator=(const OwnedFile&) = delete;
-    ~OwnedFile() {
+    OwnedHandle() = default;
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
+    ~OwnedHandle() {
         if (handle != INVALID_HANDLE_VALUE) {
             const HANDLE open = handle;
-            GuardedSystemCall([open] { return CloseHandle(open); });
+            GuardedSystemCall([open] { return Close(open); });
         }
     }
     HANDLE Release() { return std::exchange(handle, INVALID_HANDLE_VALUE); }
 };
 
-// Owns a search handle of FindFirstFileA; FindClose runs on every way out.
-struct OwnedSearch {
-    HANDLE handle = INVALID_HANDLE_VALUE;
-
-    OwnedSearch() = default;
-    OwnedSearch(const OwnedSearch&) = delete;
-    OwnedSearch& operator=(const OwnedSearch&) = delete;
-    ~OwnedSearch() {
-        if (handle != INVALID_HANDLE_VALUE) {
-            const HANDLE search = handle;
-            GuardedSystemCall([search] { return FindClose(search); });
-        }
-    }
-};
+using OwnedFile = OwnedHandle<CloseHandle>;
+using OwnedSearch = OwnedHandle<FindClose>;
 
 // ---- Names -------------------------------------------------------------------------------
 
