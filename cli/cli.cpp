@@ -142,7 +142,7 @@ void AppendAsUtf8(std::string& out, const std::string& text) {
 
 bool WriteGeneratedText(int32_t count, bool utf8, std::FILE* out) {
     // Whole blocks, about one chunk at a time, so any count runs in constant memory.
-    const int32_t perChunk = static_cast<int32_t>(kCliChunkSize / MaxBlockLength()) + 1;
+    const int32_t perChunk = static_cast<int32_t>(kCliChunkSize / MeanBlockLength());
     std::string chunk, converted;
     for (int32_t done = 0; done < count;) {
         const int32_t n = count - done < perChunk ? count - done : perChunk;

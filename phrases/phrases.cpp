@@ -246,6 +246,8 @@ void AppendGeneratedBlocks(std::string& out, int32_t count) {
     }
 }
 
+std::size_t MeanBlockLength() { return MeanBlockMillis() / 1000; }
+
 std::size_t MaxBlockLength() {
     static const std::size_t longest = LongestBlock();
     return longest;

@@ -25,5 +25,8 @@ void AppendGeneratedBlocks(std::string& out, int32_t count);
 // count blocks (none for count <= 0); throws std::bad_alloc when the text cannot be held.
 std::string GenerateText(int32_t count);
 
+// The expected length of a block over uniform draws, in bytes, rounded down.
+std::size_t MeanBlockLength();
+
 // The longest block that AppendGeneratedBlock can produce, in bytes.
 std::size_t MaxBlockLength();
