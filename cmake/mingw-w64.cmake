@@ -1,0 +1,25 @@
+# Cross build for Windows with MinGW-w64, posix thread model (std::mutex and
+# std::thread are needed by GoogleTest). BLATERIX_MINGW_ARCH picks the target:
+# i686 (the program's real target) or x86_64.
+set(BLATERIX_MINGW_ARCH "i686" CACHE STRING "MinGW-w64 target: i686 or x86_64")
+set(arch ${BLATERIX_MINGW_ARCH})
+if(arch STREQUAL "i686")
+    set(CMAKE_SYSTEM_PROCESSOR x86)
+    set(loader /usr/lib/wine/wine)
+elseif(arch STREQUAL "x86_64")
+    set(CMAKE_SYSTEM_PROCESSOR AMD64)
+    set(loader /usr/lib/wine/wine64)
+else()
+    message(FATAL_ERROR "BLATERIX_MINGW_ARCH must be i686 or x86_64, not '${arch}'")
+endif()
+
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${arch}-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER ${arch}-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER ${arch}-w64-mingw32-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${arch}-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(BLATERIX_WINE_LOADER ${loader} CACHE FILEPATH "Wine loader that runs these executables")
