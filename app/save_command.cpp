@@ -7,7 +7,7 @@
 
 #include <commdlg.h>
 
-#include <cstdio>
+#include <cstddef>
 #include <utility>
 
 namespace {
@@ -53,9 +53,7 @@ void ShowSaveError(HWND owner, const std::string& fileName, uint8_t error) {
     if (const char* reason = ErrorReason(error)) {
         message += reason;
     } else {
-        char text[64];
-        std::snprintf(text, sizeof text, "Errore di scrittura n. %u.", unsigned{error});
-        message += text;
+        message += "Errore di scrittura n. " + std::to_string(error) + ".";
     }
     MessageBoxA(owner, message.c_str(), kSaveTitle, MB_OK | MB_ICONERROR);
 }
@@ -99,9 +97,13 @@ int32_t AskSaveFileName(HWND owner, std::string title, std::string& fileName,
         buffer.append(260 - (nul + 1), ' ');
     }
 
+    // The record in its original form, up to lpTemplateName: 76 bytes with
+    // 32-bit pointers.
+    constexpr DWORD kRecordSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
+    static_assert(sizeof(void*) != 4 || kRecordSize == 76);
     char fileTitle[260] = {};
     OPENFILENAMEA record{};
-    record.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    record.lStructSize = kRecordSize;
     record.hwndOwner = owner;
     record.lpstrFilter = filter.c_str();
     record.nFilterIndex = 1;
