@@ -1,8 +1,9 @@
 // Under Wine: "Genera" for 999 sentences (count read, text built, box
-// replaced) against putting a text of the same length into the same output
-// box, measured alternately in the same run. Prints medians and their ratio.
+// replaced) against putting the same sentences into the same output box,
+// measured alternately in the same run. Prints medians and their ratio.
 #include "app/app.h"
 #include "phrases/phrases.h"
+#include "random/random.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -34,15 +35,22 @@ void CALLBACK Measure(HWND, UINT, UINT_PTR timer, DWORD) {
     SetWindowTextA(count, "999");
     std::vector<double> generate, replace;
     for (int i = 0; i < kRounds; ++i) {
+        // Both measurements replace the same text with the same sentences,
+        // so they differ only in the work that "Genera" does on top.
+        const std::string before = GenerateText(999);
+        RandomSeed(static_cast<long double>(i));
+        const std::string sentences = GenerateText(999);
+        RandomSeed(static_cast<long double>(i));
+
+        SetWindowTextA(output, before.c_str());
         double start = Now();
-        SendMessageA(genera, BM_CLICK, 0, 0);
+        // The button's notification, through the dialog engine and the callback.
+        SendMessageA(main, WM_COMMAND, MAKEWPARAM(kGenerateButton, BN_CLICKED), LPARAM(genera));
         generate.push_back(Now() - start);
 
-        // The same number of bytes, made before the clock starts.
-        const std::string text(static_cast<std::size_t>(GetWindowTextLengthA(output)), 'x');
-        const std::string same = GenerateText(999).substr(0, text.size());
+        SetWindowTextA(output, before.c_str());
         start = Now();
-        SetWindowTextA(output, same.c_str());
+        SetWindowTextA(output, sentences.c_str());
         replace.push_back(Now() - start);
     }
     const double g = Median(generate), r = Median(replace);
