@@ -337,13 +337,13 @@ uint8_t OpenLocked(int16_t number, std::string_view name) {
     return error;
 }
 
-// The record of an open file in write-text mode, or the error number for why there is none.
-OpenFileRecord* WritableRecord(int16_t number, uint8_t& error) {
+// The record of an open file in write-text mode; without one, the reason goes to pending.
+OpenFileRecord* WritableRecord(PendingError& pending, int16_t number) {
     OpenFileRecord* record = FindRecord(number);
     if (record == nullptr) {
-        error = kBadFileNumber;
+        Fail(pending, kBadFileNumber);
     } else if (record->mode != FileMode::kWriteText) {
-        error = kBadFileMode;
+        Fail(pending, kBadFileMode);
         record = nullptr;
     }
     return record;
@@ -415,10 +415,8 @@ void OpenForWriting(PendingError& pending, int16_t number, std::string_view name
 }
 
 void WriteText(PendingError& pending, int16_t number, std::string_view text) {
-    uint8_t error = 0;
-    OpenFileRecord* record = WritableRecord(number, error);
+    OpenFileRecord* record = WritableRecord(pending, number);
     if (record == nullptr) {
-        Fail(pending, error);
         return;
     }
     const HANDLE handle = record->handle;
@@ -439,10 +437,8 @@ void WriteText(PendingError& pending, int16_t number, std::string_view text) {
 }
 
 void EndFileHere(PendingError& pending, int16_t number) {
-    uint8_t error = 0;
-    OpenFileRecord* record = WritableRecord(number, error);
+    OpenFileRecord* record = WritableRecord(pending, number);
     if (record == nullptr) {
-        Fail(pending, error);
         return;
     }
     const HANDLE handle = record->handle;

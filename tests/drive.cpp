@@ -33,7 +33,6 @@ HWND WaitForWindow(const char* caption, DWORD deadlineMs) {
 
 // A small generator of our own, so that a seed gives the same run everywhere.
 uint32_t MonkeyState = 1;
-uint32_t MonkeyKinds = 0x3F;
 uint32_t Next(uint32_t bound) {
     MonkeyState = MonkeyState * 1664525u + 1013904223u;
     return (MonkeyState >> 8) % bound;
@@ -90,11 +89,7 @@ bool Monkey(HWND main, uint32_t seed, int count) {
         RECT r{};
         GetClientRect(target, &r);
         const LPARAM at = MAKELPARAM(Next(r.right + 1), Next(r.bottom + 1));
-        const uint32_t kind = Next(6);
-        if (((MonkeyKinds >> kind) & 1) == 0) {
-            continue;
-        }
-        switch (kind) {
+        switch (Next(6)) {
         case 0: {
             PostMessageA(target, WM_LBUTTONDOWN, MK_LBUTTON, at);
             PostMessageA(target, WM_LBUTTONUP, 0, at);
@@ -180,9 +175,6 @@ int main(int argc, char** argv) {
                         GetTickCount() - started);
         } else {
             std::fprintf(stderr, "drive: the main window did not appear\n");
-        }
-        if (argc >= 6) {
-            MonkeyKinds = std::strtoul(argv[5], nullptr, 0);
         }
         if (ok && argc >= 5) {
             ok = Monkey(main, std::strtoul(argv[3], nullptr, 10), std::atoi(argv[4]));
