@@ -20,28 +20,28 @@ constexpr const char* kSaveTitle = "Salvataggio frasi generate";
 // Why a file could not be written, in the program's language.
 const char* ErrorReason(uint8_t error) {
     switch (error) {
-    case 5:
+    case kInvalidArgument:
         return "Il nome del file non \xE8 valido.";
-    case 7:
+    case kOutOfMemory:
         return "Memoria insufficiente.";
-    case 53:
+    case kFileNotFound:
         return "Il file non \xE8 stato trovato.";
-    case 61:
+    case kDiskFull:
         return "Il disco \xE8 pieno.";
-    case 64:
-    case 75:
+    case kBadFileName:
+    case kPathFileAccessError:
         return "Il nome del file non \xE8 valido o il percorso non \xE8 accessibile.";
-    case 67:
+    case kTooManyFiles:
         return "Ci sono troppi file aperti.";
-    case 68:
+    case kDeviceUnavailable:
         return "Il dispositivo non \xE8 disponibile.";
-    case 70:
+    case kPermissionDenied:
         return "Accesso negato: il file \xE8 protetto o in uso da un altro programma.";
-    case 71:
+    case kDiskNotReady:
         return "Il disco non \xE8 pronto.";
-    case 72:
+    case kDiskMediaError:
         return "Errore del supporto: il disco non si lascia scrivere.";
-    case 76:
+    case kPathNotFound:
         return "La cartella non esiste.";
     default:
         return nullptr;
@@ -140,19 +140,19 @@ void SaveCommand(HWND mainWindow) {
     ClearError(pending); // a file that was not there, or stayed, is no failure yet
     const int16_t number = NextFileNumber();
     OpenForWriting(pending, number, SaveFileNameText);
-    if (const uint8_t error = TakeError(pending); error != 0) {
+    if (const uint8_t error = TakeError(pending); error != kNoError) {
         ShowSaveError(mainWindow, SaveFileNameText, error);
         return;
     }
     WriteText(pending, number, text);
     // A file that the delete left in place keeps no old bytes after the text.
-    if (pending.code == 0) {
+    if (PeekError(pending) == kNoError) {
         EndFileHere(pending, number);
     }
     const uint8_t writeError = TakeError(pending);
     CloseFile(pending, number);
-    const uint8_t error = writeError != 0 ? writeError : TakeError(pending);
-    if (error != 0) {
+    const uint8_t error = writeError != kNoError ? writeError : TakeError(pending);
+    if (error != kNoError) {
         ShowSaveError(mainWindow, SaveFileNameText, error);
     }
 }

@@ -91,15 +91,21 @@ template <typename Call> auto GuardedSystemCall(Call call) -> SystemCallResult<d
     return {value, lastError};
 }
 
-// Stores a failure's number in the caller's pending error; a number 0 becomes 51.
+// Stores a failure's number in the caller's pending error; a number 0 becomes kInternalError.
 void Fail(PendingError& pending, uint8_t error) {
-    pending.code = error != 0 ? error : 51;
+    pending.code = error;
+    if (error == kNoError) {
+        pending.code = kInternalError;
+    }
 }
 
 // The error number of a call known to have failed, also when it left no last-error code.
 uint8_t FailureNumber(DWORD lastError) {
     const uint8_t error = SystemErrorMap(lastError);
-    return error != 0 ? error : 51;
+    if (error == kNoError) {
+        return kInternalError;
+    }
+    return error;
 }
 
 // ---- Open-file table ---------------------------------------------------------------------
@@ -197,13 +203,6 @@ bool CopyName(std::string_view name, NameBuffer& buffer) {
     return true;
 }
 
-constexpr uint8_t kBadFileName = 64;
-constexpr uint8_t kBadFileNumber = 52;
-constexpr uint8_t kFileAlreadyOpen = 55;
-constexpr uint8_t kBadFileMode = 54;
-constexpr uint8_t kOutOfMemory = 7;
-constexpr uint8_t kFileNotFound = 53;
-
 // Skipped by DeleteMatchingFiles: hidden, system, volume label, directory.
 constexpr DWORD kKeptAttributes = 0x2 | 0x4 | 0x8 | 0x10;
 
@@ -214,7 +213,7 @@ using JoinedPath = std::array<char, kMaxFileNameLength + MAX_PATH>;
 uint8_t DeleteEntry(const NameBuffer& pattern, std::size_t directoryLength,
                     const WIN32_FIND_DATAA& entry) {
     if ((entry.dwFileAttributes & kKeptAttributes) != 0) {
-        return 0;
+        return kNoError;
     }
     const std::size_t nameLength =
         std::find(std::begin(entry.cFileName), std::end(entry.cFileName), '\0') - entry.cFileName;
@@ -255,17 +254,20 @@ uint8_t DeleteMatching(std::string_view name) {
     const std::size_t directoryLength = separator == std::string_view::npos ? 0 : separator + 1;
 
     for (;;) {
-        if (const uint8_t error = DeleteEntry(pattern, directoryLength, entry); error != 0) {
+        if (const uint8_t error = DeleteEntry(pattern, directoryLength, entry); error != kNoError) {
             return error;
         }
         const auto next =
             GuardedSystemCall([&search, &entry] { return FindNextFileA(search.handle, &entry); });
         if (next.lastError != 0) {
             const uint8_t error = SystemErrorMap(next.lastError);
-            return error == kFileNotFound ? 0 : error;
+            if (error == kFileNotFound) {
+                return kNoError; // no more entries
+            }
+            return error;
         }
         if (!next.value) {
-            return 0; // refused without a reason: take it as the end, not as a new entry
+            return kNoError; // refused without a reason: take it as the end, not as a new entry
         }
     }
 }
@@ -307,7 +309,7 @@ uint8_t OpenIntoRecord(OpenFileRecord& record, const NameBuffer& name) {
     record.handle = file.Release();
     record.position = 0;
     record.mode = FileMode::kWriteText;
-    return 0;
+    return kNoError;
 }
 
 // OpenForWriting under the open lock: returns the error number, 0 for success.
@@ -330,7 +332,7 @@ uint8_t OpenLocked(int16_t number, std::string_view name) {
     }
     AddRecord(record);
     const uint8_t error = OpenIntoRecord(*record, buffer);
-    if (error != 0) {
+    if (error != kNoError) {
         TakeOutRecord([record](const OpenFileRecord& r) { return &r == record; });
         delete record;
     }
@@ -353,22 +355,58 @@ OpenFileRecord* WritableRecord(PendingError& pending, int16_t number) {
 
 uint8_t SystemErrorMap(DWORD lastError) {
     // Codes 0 to 39; 0 is success and never a failure's code.
-    static constexpr uint8_t kBelow40[40] = {
-        0,   75, 53, 76, 67, 70, 51, 241, 7,  241, // 0-9
-        241, 51, 51, 51, 7,  68, 75, 74,  53, 70,  // 10-19
-        68,  71, 51, 72, 51, 72, 72, 72,  72, 72,  // 20-29
-        72,  72, 70, 70, 72, 72, 70, 75,  62, 61,  // 30-39
+    static constexpr FileError kBelow40[40] = {
+        kNoError,             // 0
+        kPathFileAccessError, // 1 ERROR_INVALID_FUNCTION
+        kFileNotFound,        // 2 ERROR_FILE_NOT_FOUND
+        kPathNotFound,        // 3 ERROR_PATH_NOT_FOUND
+        kTooManyFiles,        // 4 ERROR_TOO_MANY_OPEN_FILES
+        kPermissionDenied,    // 5 ERROR_ACCESS_DENIED
+        kInternalError,       // 6 ERROR_INVALID_HANDLE
+        kSystemMemoryDamaged, // 7 ERROR_ARENA_TRASHED
+        kOutOfMemory,         // 8 ERROR_NOT_ENOUGH_MEMORY
+        kSystemMemoryDamaged, // 9 ERROR_INVALID_BLOCK
+        kSystemMemoryDamaged, // 10 ERROR_BAD_ENVIRONMENT
+        kInternalError,       // 11 ERROR_BAD_FORMAT
+        kInternalError,       // 12 ERROR_INVALID_ACCESS
+        kInternalError,       // 13 ERROR_INVALID_DATA
+        kOutOfMemory,         // 14 ERROR_OUTOFMEMORY
+        kDeviceUnavailable,   // 15 ERROR_INVALID_DRIVE
+        kPathFileAccessError, // 16 ERROR_CURRENT_DIRECTORY
+        kDifferentDevice,     // 17 ERROR_NOT_SAME_DEVICE
+        kFileNotFound,        // 18 ERROR_NO_MORE_FILES
+        kPermissionDenied,    // 19 ERROR_WRITE_PROTECT
+        kDeviceUnavailable,   // 20 ERROR_BAD_UNIT
+        kDiskNotReady,        // 21 ERROR_NOT_READY
+        kInternalError,       // 22 ERROR_BAD_COMMAND
+        kDiskMediaError,      // 23 ERROR_CRC
+        kInternalError,       // 24 ERROR_BAD_LENGTH
+        kDiskMediaError,      // 25 ERROR_SEEK
+        kDiskMediaError,      // 26 ERROR_NOT_DOS_DISK
+        kDiskMediaError,      // 27 ERROR_SECTOR_NOT_FOUND
+        kDiskMediaError,      // 28 ERROR_OUT_OF_PAPER
+        kDiskMediaError,      // 29 ERROR_WRITE_FAULT
+        kDiskMediaError,      // 30 ERROR_READ_FAULT
+        kDiskMediaError,      // 31 ERROR_GEN_FAILURE
+        kPermissionDenied,    // 32 ERROR_SHARING_VIOLATION
+        kPermissionDenied,    // 33 ERROR_LOCK_VIOLATION
+        kDiskMediaError,      // 34 ERROR_WRONG_DISK
+        kDiskMediaError,      // 35
+        kPermissionDenied,    // 36 ERROR_SHARING_BUFFER_EXCEEDED
+        kPathFileAccessError, // 37
+        kPastEndOfFile,       // 38 ERROR_HANDLE_EOF
+        kDiskFull,            // 39 ERROR_HANDLE_DISK_FULL
     };
     if (lastError < 40) {
         return kBelow40[lastError];
     }
     switch (lastError) {
     case ERROR_DISK_FULL:
-        return 61;
+        return kDiskFull;
     case ERROR_INVALID_PARAMETER:
-        return 5;
+        return kInvalidArgument;
     default:
-        return 75;
+        return kPathFileAccessError;
     }
 }
 
@@ -400,7 +438,7 @@ void DeleteMatchingFiles(PendingError& pending, std::string_view name) {
     if (name.empty()) {
         return;
     }
-    if (const uint8_t error = DeleteMatching(name); error != 0) {
+    if (const uint8_t error = DeleteMatching(name); error != kNoError) {
         Fail(pending, error);
     }
 }
@@ -409,7 +447,7 @@ void OpenForWriting(PendingError& pending, int16_t number, std::string_view name
     TakeLock(OpenLock);
     const uint8_t error = OpenLocked(number, name);
     ReleaseLock(OpenLock);
-    if (error != 0) {
+    if (error != kNoError) {
         Fail(pending, error);
     }
 }
@@ -471,9 +509,13 @@ void CloseFile(PendingError& pending, int16_t number) {
 }
 
 void ClearError(PendingError& pending) {
-    pending.code = 0;
+    pending.code = kNoError;
 }
 
 uint8_t TakeError(PendingError& pending) {
-    return std::exchange(pending.code, 0);
+    return std::exchange(pending.code, kNoError);
+}
+
+uint8_t PeekError(const PendingError& pending) {
+    return pending.code;
 }

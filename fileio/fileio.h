@@ -5,8 +5,8 @@
 // the Windows last-error code into an error number (SystemErrorMap).
 //
 // Names are ANSI paths of at most 255 characters. A longer name, or one holding a NUL, is
-// refused with 64 and touches nothing: cutting it would name a different file (or, cut after a
-// backslash, a whole folder).
+// refused with kBadFileName and touches nothing: cutting it would name a different file (or, cut
+// after a backslash, a whole folder).
 //
 // The open-file table, the number counter and the three spin locks are process-wide; none of
 // these functions throws.
@@ -18,17 +18,43 @@
 #include <cstdint>
 #include <string_view>
 
+// The error numbers that the operations leave in a PendingError.
+enum FileError : uint8_t {
+    kNoError = 0,
+    kInvalidArgument = 5,      // the system refused a parameter
+    kOutOfMemory = 7,          // memory ran out
+    kInternalError = 51,       // a failure that names no reason
+    kBadFileNumber = 52,       // no file is open under the number, or it is negative
+    kFileNotFound = 53,        // no file matches the name
+    kBadFileMode = 54,         // the file is not open for writing text
+    kFileAlreadyOpen = 55,     // a file is already open under the number
+    kDiskFull = 61,            // no room left on the disk
+    kPastEndOfFile = 62,       // the system reached the end of a file
+    kBadFileName = 64,         // empty, wildcards, a NUL or too long
+    kTooManyFiles = 67,        // the system has no more file handles
+    kDeviceUnavailable = 68,   // the device is gone or not supported
+    kPermissionDenied = 70,    // access denied, or the file is in use by another program
+    kDiskNotReady = 71,        // no disk in the drive
+    kDiskMediaError = 72,      // the disk cannot be read or written
+    kDifferentDevice = 74,     // the system refused to move a file between devices
+    kPathFileAccessError = 75, // a name the system refuses, or any other failure
+    kPathNotFound = 76,        // a folder of the path does not exist
+    kSystemMemoryDamaged = 241 // the system's memory blocks or environment are damaged
+};
+
 // The error number pending in one calling routine: 0 is none. A failing operation stores its
-// number here (never 0: a failure without one is stored as 51); a successful one leaves it alone.
+// number here (never 0: a failure without one is stored as kInternalError); a successful one
+// leaves it alone. Callers read it with PeekError and TakeError.
 struct PendingError {
-    uint8_t code = 0;
+    uint8_t code = kNoError;
 };
 
 // The longest name that DeleteMatchingFiles and OpenForWriting accept.
 constexpr std::size_t kMaxFileNameLength = 255;
 
 // Returns the next number after the last one handed out (1..32767, wrapping) that is not open.
-// It is not reserved; if every number is open, it returns one that is (OpenForWriting gives 55).
+// It is not reserved; if every number is open, it returns one that is (OpenForWriting then
+// gives kFileAlreadyOpen).
 int16_t NextFileNumber();
 
 // Deletes the plain files matching name ("*", "?"; a trailing ':' or '\' means "*.*"), stopping
@@ -36,14 +62,16 @@ int16_t NextFileNumber();
 void DeleteMatchingFiles(PendingError& pending, std::string_view name);
 
 // Opens or creates name for writing from its first byte (never shortening it) under number:
-// 64 bad name, 52 negative number, 55 number open, 7 out of memory, else the mapped system error;
-// a failure leaves no record and no open handle.
+// kBadFileName, kBadFileNumber (negative), kFileAlreadyOpen, kOutOfMemory, else the mapped
+// system error; a failure leaves no record and no open handle.
 void OpenForWriting(PendingError& pending, int16_t number, std::string_view name);
 
-// Writes exactly the bytes of text at the file's position and advances it: 52 not open.
+// Writes exactly the bytes of text at the file's position and advances it: kBadFileNumber when
+// nothing is open under number.
 void WriteText(PendingError& pending, int16_t number, std::string_view text);
 
-// Makes the file end at its position, dropping any older bytes after what was written: 52 not open.
+// Makes the file end at its position, dropping any older bytes after what was written:
+// kBadFileNumber when nothing is open under number.
 void EndFileHere(PendingError& pending, int16_t number);
 
 // Closes the file and frees its number; a number that is not open is left alone without error.
@@ -54,6 +82,9 @@ void ClearError(PendingError& pending);
 
 // Returns the pending error number and sets it to 0.
 uint8_t TakeError(PendingError& pending);
+
+// Returns the pending error number and leaves it pending.
+uint8_t PeekError(const PendingError& pending);
 
 // Returns the error number for a Windows last-error code, 0 for 0.
 uint8_t SystemErrorMap(DWORD lastError);

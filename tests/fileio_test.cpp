@@ -139,7 +139,7 @@ class FileIoTest : public ::testing::Test {
 uint8_t WriteWhole(int16_t number, const std::string& path, const std::vector<std::string>& texts) {
     PendingError pending;
     OpenForWriting(pending, number, path);
-    if (pending.code != 0) {
+    if (PeekError(pending) != kNoError) {
         return TakeError(pending);
     }
     for (const std::string& text : texts) {
@@ -153,7 +153,7 @@ uint8_t WriteWhole(int16_t number, const std::string& path, const std::vector<st
 bool IsFree(int16_t number) {
     PendingError pending;
     WriteText(pending, number, "x");
-    return pending.code == 52;
+    return PeekError(pending) == kBadFileNumber;
 }
 
 // ---- File numbers --------------------------------------------------------------------------
@@ -161,7 +161,7 @@ bool IsFree(int16_t number) {
 TEST_F(FileIoTest, NumbersRunOnOverTheRunAndAreNotReserved) {
     SetFileNumberCounterForTests(0);
     EXPECT_EQ(NextFileNumber(), 1);
-    ASSERT_EQ(WriteWhole(1, Path("first.txt"), {"a"}), 0);
+    ASSERT_EQ(WriteWhole(1, Path("first.txt"), {"a"}), kNoError);
     // Closed again, 1 is free, yet the count goes on.
     EXPECT_EQ(NextFileNumber(), 2);
     // 2 was handed out but never opened: the next call still moves on.
@@ -183,13 +183,13 @@ TEST_F(FileIoTest, NumbersSkipOpenOnesAndWrapAfter32767) {
         for (const int16_t number : c.open) {
             OpenForWriting(pending, number, Path("n" + std::to_string(number) + ".txt"));
         }
-        ASSERT_EQ(pending.code, 0);
+        ASSERT_EQ(PeekError(pending), kNoError);
         SetFileNumberCounterForTests(c.counter);
         EXPECT_EQ(NextFileNumber(), c.expected) << "counter " << c.counter;
         for (const int16_t number : c.open) {
             CloseFile(pending, number);
         }
-        EXPECT_EQ(pending.code, 0);
+        EXPECT_EQ(PeekError(pending), kNoError);
     }
 }
 
@@ -204,16 +204,16 @@ TEST_F(FileIoTest, OpenRefusesBadNamesAndNumbersAndLeavesNothing) {
         uint8_t expected;
     };
     const Case cases[] = {
-        {1, "", 64},
-        {1, Path("a*.txt"), 64},
-        {1, Path("a?.txt"), 64},
-        {-1, "", 64}, // the name is judged before the number
-        {1, Path("a.txt") + "\0b.txt"s, 64},
-        {1, tooLong, 64},
-        {-1, Path("ok.txt"), 52},
-        {INT16_MIN, Path("ok.txt"), 52},
-        {1, Path("missing\\x.txt"), 76},
-        {1, folder_, 70}, // a folder cannot be opened as a file
+        {1, "", kBadFileName},
+        {1, Path("a*.txt"), kBadFileName},
+        {1, Path("a?.txt"), kBadFileName},
+        {-1, "", kBadFileName}, // the name is judged before the number
+        {1, Path("a.txt") + "\0b.txt"s, kBadFileName},
+        {1, tooLong, kBadFileName},
+        {-1, Path("ok.txt"), kBadFileNumber},
+        {INT16_MIN, Path("ok.txt"), kBadFileNumber},
+        {1, Path("missing\\x.txt"), kPathNotFound},
+        {1, folder_, kPermissionDenied}, // a folder cannot be opened as a file
     };
     for (const Case& c : cases) {
         PendingError pending;
@@ -227,13 +227,13 @@ TEST_F(FileIoTest, OpenRefusesBadNamesAndNumbersAndLeavesNothing) {
 TEST_F(FileIoTest, SecondOpenUnderTheSameNumberFailsAndKeepsTheFirst) {
     PendingError pending;
     OpenForWriting(pending, 7, Path("a.txt"));
-    ASSERT_EQ(TakeError(pending), 0);
+    ASSERT_EQ(TakeError(pending), kNoError);
     OpenForWriting(pending, 7, Path("b.txt"));
-    EXPECT_EQ(TakeError(pending), 55);
+    EXPECT_EQ(TakeError(pending), kFileAlreadyOpen);
     EXPECT_FALSE(Exists(Path("b.txt")));
     WriteText(pending, 7, "first");
     CloseFile(pending, 7);
-    EXPECT_EQ(TakeError(pending), 0);
+    EXPECT_EQ(TakeError(pending), kNoError);
     EXPECT_EQ(FileBytes(Path("a.txt")), "first");
 }
 
@@ -246,14 +246,14 @@ TEST_F(FileIoTest, FileHeldWithoutSharingIsRefusedAndTheNumberStaysFree) {
 
     PendingError pending;
     OpenForWriting(pending, 3, path);
-    EXPECT_EQ(TakeError(pending), 70); // sharing violation
+    EXPECT_EQ(TakeError(pending), kPermissionDenied); // sharing violation
     EXPECT_TRUE(IsFree(3));
     DeleteMatchingFiles(pending, path);
-    EXPECT_EQ(TakeError(pending), 70);
+    EXPECT_EQ(TakeError(pending), kPermissionDenied);
     EXPECT_TRUE(Exists(path));
 
     CloseHandle(other);
-    EXPECT_EQ(WriteWhole(3, path, {"new!"}), 0);
+    EXPECT_EQ(WriteWhole(3, path, {"new!"}), kNoError);
     EXPECT_EQ(FileBytes(path), "new!");
 }
 
@@ -267,7 +267,7 @@ TEST_F(FileIoTest, FailedOpenAfterTheFileWasOpenedClosesItAgain) {
 
     PendingError pending;
     OpenForWriting(pending, 4, name);
-    EXPECT_NE(TakeError(pending), 0); // Wine: ERROR_BAD_DEV_TYPE, 75
+    EXPECT_NE(TakeError(pending), kNoError); // Wine: ERROR_BAD_DEV_TYPE, kPathFileAccessError
     EXPECT_TRUE(IsFree(4));
     // The server sees its only client gone: the layer kept no handle to the pipe.
     DWORD available = 0;
@@ -295,7 +295,7 @@ TEST_F(FileIoTest, WritesExactlyTheBytesGivenOneAfterAnother) {
     int serial = 0;
     for (const Case& c : cases) {
         const std::string path = Path("w" + std::to_string(++serial) + ".txt");
-        EXPECT_EQ(WriteWhole(9, path, c.texts), 0) << path;
+        EXPECT_EQ(WriteWhole(9, path, c.texts), kNoError) << path;
         EXPECT_EQ(FileBytes(path), c.expected) << path;
     }
 }
@@ -325,7 +325,7 @@ TEST_F(FileIoTest, OpeningKeepsOldBytesAndEndFileHereDropsThem) {
             EndFileHere(pending, 5);
         }
         CloseFile(pending, 5);
-        EXPECT_EQ(TakeError(pending), 0) << c.expected;
+        EXPECT_EQ(TakeError(pending), kNoError) << c.expected;
         EXPECT_EQ(FileBytes(path), c.expected);
     }
 }
@@ -334,19 +334,19 @@ TEST_F(FileIoTest, NumbersNeverOpenedAreRefusedForWritingAndIgnoredByClose) {
     for (const int16_t number : {int16_t{0}, int16_t{1}, int16_t{32767}, int16_t{-1}}) {
         PendingError pending;
         WriteText(pending, number, "x");
-        EXPECT_EQ(TakeError(pending), 52) << number;
+        EXPECT_EQ(TakeError(pending), kBadFileNumber) << number;
         EndFileHere(pending, number);
-        EXPECT_EQ(TakeError(pending), 52) << number;
+        EXPECT_EQ(TakeError(pending), kBadFileNumber) << number;
         CloseFile(pending, number);
-        EXPECT_EQ(TakeError(pending), 0) << number;
+        EXPECT_EQ(TakeError(pending), kNoError) << number;
     }
     // A closed number is as good as never opened; closing it again changes nothing.
-    ASSERT_EQ(WriteWhole(2, Path("c.txt"), {"abc"}), 0);
+    ASSERT_EQ(WriteWhole(2, Path("c.txt"), {"abc"}), kNoError);
     PendingError pending;
     WriteText(pending, 2, "more");
-    EXPECT_EQ(TakeError(pending), 52);
+    EXPECT_EQ(TakeError(pending), kBadFileNumber);
     CloseFile(pending, 2);
-    EXPECT_EQ(TakeError(pending), 0);
+    EXPECT_EQ(TakeError(pending), kNoError);
     EXPECT_EQ(FileBytes(Path("c.txt")), "abc");
 }
 
@@ -359,11 +359,11 @@ TEST_F(FileIoTest, WritingToAFullDiskGives61) {
     const std::string full = "Z:\\dev\\full";
     PendingError pending;
     OpenForWriting(pending, 6, full);
-    ASSERT_EQ(TakeError(pending), 0);
+    ASSERT_EQ(TakeError(pending), kNoError);
     WriteText(pending, 6, "abc");
-    EXPECT_EQ(TakeError(pending), 61);
+    EXPECT_EQ(TakeError(pending), kDiskFull);
     CloseFile(pending, 6);
-    EXPECT_EQ(TakeError(pending), 0);
+    EXPECT_EQ(TakeError(pending), kNoError);
     EXPECT_TRUE(IsFree(6));
 }
 
@@ -383,17 +383,17 @@ TEST_F(FileIoTest, DeleteRemovesOnlyDeletablePlainFiles) {
         std::vector<std::string> remaining;
     };
     const Case cases[] = {
-        {"", 0, all},
-        {"missing.txt", 53, all},
-        {"nodir\\x.txt", 76, all},
-        {"h.txt", 0, all},
-        {"s.txt", 0, all},
-        {"r.txt", 70, all},
-        {"a.txt", 0, without("a.txt")},
-        {"*.log", 0, without("c.log")},
-        {"c.l?g", 0, without("c.log")},
+        {"", kNoError, all},
+        {"missing.txt", kFileNotFound, all},
+        {"nodir\\x.txt", kPathNotFound, all},
+        {"h.txt", kNoError, all},
+        {"s.txt", kNoError, all},
+        {"r.txt", kPermissionDenied, all},
+        {"a.txt", kNoError, without("a.txt")},
+        {"*.log", kNoError, without("c.log")},
+        {"c.l?g", kNoError, without("c.log")},
         // The folder is named with '/': the file goes from there, not from the parent.
-        {"sub/d.txt", 0, without("sub\\d.txt")},
+        {"sub/d.txt", kNoError, without("sub\\d.txt")},
     };
     int serial = 0;
     for (const Case& c : cases) {
@@ -427,15 +427,15 @@ TEST_F(FileIoTest, TrailingBackslashDeletesTheFolderPlainFilesOnly) {
 
     PendingError pending;
     DeleteMatchingFiles(pending, folder + "\\");
-    EXPECT_EQ(TakeError(pending), 0);
+    EXPECT_EQ(TakeError(pending), kNoError);
     EXPECT_EQ(Listing(folder), (std::vector<std::string>{"h", "inner", "inner\\q.txt", "s"}));
 
     // A missing folder fails; an empty one has nothing to delete, which is no failure.
     DeleteMatchingFiles(pending, folder + "\\inner\\inner-empty\\");
-    EXPECT_EQ(TakeError(pending), 76);
+    EXPECT_EQ(TakeError(pending), kPathNotFound);
     MakeFolder(folder + "\\empty");
     DeleteMatchingFiles(pending, folder + "\\empty\\");
-    EXPECT_EQ(TakeError(pending), 0);
+    EXPECT_EQ(TakeError(pending), kNoError);
 }
 
 // ---- Long names ----------------------------------------------------------------------------
@@ -443,13 +443,13 @@ TEST_F(FileIoTest, TrailingBackslashDeletesTheFolderPlainFilesOnly) {
 TEST_F(FileIoTest, NamesUpTo255CharactersWorkAndLongerOnesAreRefusedNotCut) {
     const std::string exact = Path(std::string(255 - folder_.size() - 1, 'e'));
     ASSERT_EQ(exact.size(), 255u);
-    EXPECT_EQ(WriteWhole(8, exact, {"fits"}), 0);
+    EXPECT_EQ(WriteWhole(8, exact, {"fits"}), kNoError);
     EXPECT_EQ(FileBytes(exact), "fits");
 
     // Cut to 255 characters, this name would be the file above.
     PendingError pending;
     OpenForWriting(pending, 8, exact + "x");
-    EXPECT_EQ(TakeError(pending), 64);
+    EXPECT_EQ(TakeError(pending), kBadFileName);
     EXPECT_TRUE(IsFree(8));
     EXPECT_EQ(FileBytes(exact), "fits");
 
@@ -458,7 +458,7 @@ TEST_F(FileIoTest, NamesUpTo255CharactersWorkAndLongerOnesAreRefusedNotCut) {
     ASSERT_EQ(longer.size(), 256u);
     MakeFile(longer, "keep");
     DeleteMatchingFiles(pending, longer + ".bak");
-    EXPECT_EQ(TakeError(pending), 64);
+    EXPECT_EQ(TakeError(pending), kBadFileName);
     EXPECT_TRUE(Exists(longer));
 
     // Cut to 256 characters, this one would end in a backslash and mean all of "sub" (whose
@@ -477,15 +477,15 @@ TEST_F(FileIoTest, NamesUpTo255CharactersWorkAndLongerOnesAreRefusedNotCut) {
     ASSERT_TRUE(SetCurrentDirectoryA(folder_.c_str()));
     DeleteMatchingFiles(pending, relative + "x.txt");
     SetCurrentDirectoryA(previous);
-    EXPECT_EQ(TakeError(pending), 64);
+    EXPECT_EQ(TakeError(pending), kBadFileName);
     EXPECT_EQ(Listing(Path("sub")), (std::vector<std::string>{"a", "b"}));
 
     DeleteMatchingFiles(pending, exact);
-    EXPECT_EQ(TakeError(pending), 0);
+    EXPECT_EQ(TakeError(pending), kNoError);
     EXPECT_FALSE(Exists(exact));
     // A NUL would end the name early: "sub\<NUL>x" must not become "sub\", all of "sub".
     DeleteMatchingFiles(pending, Path("sub\\") + "\0x"s);
-    EXPECT_EQ(TakeError(pending), 64);
+    EXPECT_EQ(TakeError(pending), kBadFileName);
     EXPECT_EQ(Listing(Path("sub")), (std::vector<std::string>{"a", "b"}));
 }
 
@@ -497,24 +497,24 @@ TEST(SystemErrorMapTest, TurnsLastErrorCodesIntoErrorNumbers) {
         uint8_t number;
     };
     const Group groups[] = {
-        {{0}, 0},
-        {{1, 16, 37}, 75},
-        {{2, 18}, 53},
-        {{3}, 76},
-        {{4}, 67},
-        {{5, 19, 32, 33, 36}, 70},
-        {{6, 11, 12, 13, 22, 24}, 51},
-        {{7, 9, 10}, 241},
-        {{8, 14}, 7},
-        {{15, 20}, 68},
-        {{17}, 74},
-        {{21}, 71},
-        {{23, 25, 26, 27, 28, 29, 30, 31, 34, 35}, 72},
-        {{38}, 62},
-        {{39}, 61},
-        {{112}, 61},
-        {{87}, 5},
-        {{40, 50, 183, 206, 1000, 0xFFFFFFFF}, 75},
+        {{0}, kNoError},
+        {{1, 16, 37}, kPathFileAccessError},
+        {{2, 18}, kFileNotFound},
+        {{3}, kPathNotFound},
+        {{4}, kTooManyFiles},
+        {{5, 19, 32, 33, 36}, kPermissionDenied},
+        {{6, 11, 12, 13, 22, 24}, kInternalError},
+        {{7, 9, 10}, kSystemMemoryDamaged},
+        {{8, 14}, kOutOfMemory},
+        {{15, 20}, kDeviceUnavailable},
+        {{17}, kDifferentDevice},
+        {{21}, kDiskNotReady},
+        {{23, 25, 26, 27, 28, 29, 30, 31, 34, 35}, kDiskMediaError},
+        {{38}, kPastEndOfFile},
+        {{39}, kDiskFull},
+        {{112}, kDiskFull},
+        {{87}, kInvalidArgument},
+        {{40, 50, 183, 206, 1000, 0xFFFFFFFF}, kPathFileAccessError},
     };
     std::vector<int> seenBelow40(40, 0);
     for (const Group& group : groups) {
@@ -536,9 +536,9 @@ TEST_F(FileIoTest, PendingErrorOutlivesSuccessesUntilTakenOrCleared) {
         uint8_t expected;
     };
     const Case cases[] = {
-        {false, "ok.txt", 53}, // a success leaves the deletion's number
-        {true, "ok.txt", 0},
-        {false, "bad*.txt", 64}, // a later failure replaces it
+        {false, "ok.txt", kFileNotFound}, // a success leaves the deletion's number
+        {true, "ok.txt", kNoError},
+        {false, "bad*.txt", kBadFileName}, // a later failure replaces it
     };
     for (const Case& c : cases) {
         PendingError pending;
@@ -549,7 +549,7 @@ TEST_F(FileIoTest, PendingErrorOutlivesSuccessesUntilTakenOrCleared) {
         OpenForWriting(pending, 10, Path(c.openName));
         CloseFile(pending, 10);
         EXPECT_EQ(TakeError(pending), c.expected) << c.openName;
-        EXPECT_EQ(TakeError(pending), 0) << "taken twice";
+        EXPECT_EQ(TakeError(pending), kNoError) << "taken twice";
         DeleteMatchingFiles(pending, Path(c.openName));
     }
 }
@@ -566,11 +566,11 @@ TEST_F(FileIoTest, SaveOverAFileThatTheDeleteLeavesHoldsOnlyTheNewText) {
         ClearError(pending);
         const int16_t number = NextFileNumber();
         OpenForWriting(pending, number, path);
-        ASSERT_EQ(TakeError(pending), 0);
+        ASSERT_EQ(TakeError(pending), kNoError);
         WriteText(pending, number, "new\r\n");
         EndFileHere(pending, number);
         CloseFile(pending, number);
-        EXPECT_EQ(TakeError(pending), 0);
+        EXPECT_EQ(TakeError(pending), kNoError);
         EXPECT_EQ(FileBytes(path), "new\r\n");
         EXPECT_EQ(GetFileAttributesA(path.c_str()) & attribute, attribute);
     }
@@ -635,7 +635,7 @@ TEST_F(FileIoTest, CallsKeepTheFloatingPointStateAndTheErrorMode) {
     SetX87ControlWord(x87Before);
     EXPECT_EQ(x87After, x87Set);
     EXPECT_EQ(SetErrorMode(modeBefore), static_cast<UINT>(SEM_NOGPFAULTERRORBOX));
-    EXPECT_EQ(error, 53); // only the last delete failed
+    EXPECT_EQ(error, kFileNotFound); // only the last delete failed
     EXPECT_FALSE(Exists(Path("fp.txt")));
 }
 
