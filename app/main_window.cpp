@@ -10,9 +10,13 @@ namespace {
 // The control that had the focus when the main window last lost activation.
 HWND MainFocusSaved = nullptr;
 
-// A font handle that is deleted when it goes out of scope.
+// A font handle that is deleted when it goes out of scope; one owner only.
 struct FontHolder {
     HFONT font = nullptr;
+
+    explicit FontHolder(HFONT owned) : font(owned) {}
+    FontHolder(const FontHolder&) = delete;
+    FontHolder& operator=(const FontHolder&) = delete;
     ~FontHolder() {
         if (font != nullptr) {
             DeleteObject(font);
@@ -78,7 +82,7 @@ int32_t ShowMainWindow(HWND owner) {
     };
     AddControls(dialog, controls);
 
-    FontHolder dialogFont{CreateDialogFont()};
+    const FontHolder dialogFont(CreateDialogFont());
     for (int32_t id : {kHeadingLabel, kCountBox, kOutputBox}) {
         DlgSendMessage(DlgItemHandle(dialog, id), WM_SETFONT,
                        reinterpret_cast<WPARAM>(dialogFont.font), 0);
@@ -117,7 +121,8 @@ LRESULT MainCallback(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
             break;
         }
     } catch (...) {
-        // Nothing may cross the window procedure; a command that failed did nothing.
+        // A command that could not finish (the text of "Genera" did not fit in memory, say)
+        // did nothing; the beep tells the user so.
         MessageBeep(MB_ICONWARNING);
     }
     return 0;
