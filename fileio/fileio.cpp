@@ -286,6 +286,11 @@ uint8_t OpenIntoRecord(OpenFileRecord& record, const NameBuffer& name) {
     });
     // An existing file leaves ERROR_ALREADY_EXISTS behind: only the handle tells failure.
     if (created.value == INVALID_HANDLE_VALUE) {
+        // An open is given no handle, so a bad handle means a device that the name reserves
+        // and the system will not open (CON without a console): the name is refused.
+        if (created.lastError == ERROR_INVALID_HANDLE) {
+            return kPathFileAccessError;
+        }
         return FailureNumber(created.lastError);
     }
     file.handle = created.value;
@@ -476,7 +481,7 @@ void WriteText(PendingError& pending, int16_t number, std::string_view text) {
 
 void EndFileHere(PendingError& pending, int16_t number) {
     OpenFileRecord* record = WritableRecord(pending, number);
-    if (record == nullptr) {
+    if (record == nullptr || record->device != DeviceKind::kDisk) {
         return;
     }
     const HANDLE handle = record->handle;

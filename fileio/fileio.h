@@ -62,16 +62,18 @@ int16_t NextFileNumber();
 void DeleteMatchingFiles(PendingError& pending, std::string_view name);
 
 // Opens or creates name for writing from its first byte (never shortening it) under number:
-// kBadFileName, kBadFileNumber (negative), kFileAlreadyOpen, kOutOfMemory, else the mapped
-// system error; a failure leaves no record and no open handle.
+// kBadFileName, kBadFileNumber (negative), kFileAlreadyOpen, kOutOfMemory, kPathFileAccessError
+// for a device that the system will not open (CON), else the mapped system error; a failure
+// leaves no record and no open handle.
 void OpenForWriting(PendingError& pending, int16_t number, std::string_view name);
 
 // Writes exactly the bytes of text at the file's position and advances it: kBadFileNumber when
 // nothing is open under number.
 void WriteText(PendingError& pending, int16_t number, std::string_view text);
 
-// Makes the file end at its position, dropping any older bytes after what was written:
-// kBadFileNumber when nothing is open under number.
+// Makes a disk file end at its position, dropping any older bytes after what was written; a
+// device (NUL, a port) has no end to cut and is left alone: kBadFileNumber when nothing is open
+// under number.
 void EndFileHere(PendingError& pending, int16_t number);
 
 // Closes the file and frees its number; a number that is not open is left alone without error.

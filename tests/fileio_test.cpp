@@ -330,6 +330,36 @@ TEST_F(FileIoTest, OpeningKeepsOldBytesAndEndFileHereDropsThem) {
     }
 }
 
+TEST_F(FileIoTest, DevicesTakeTheTextAndHaveNoEndToCutOrAreRefusedByName) {
+    // NUL takes any text and cannot be shortened; CON cannot be opened by a program without a
+    // console, which the platform tells as a bad handle although the open was given none.
+    struct Case {
+        std::string name;
+        uint8_t expected;
+    };
+    const Case cases[] = {
+        {"NUL", kNoError},
+        {Path("NUL.txt"), kNoError},
+        {Path("nul"), kNoError},
+        {"CON", kPathFileAccessError},
+        {Path("CON.txt"), kPathFileAccessError},
+        {Path("con"), kPathFileAccessError},
+    };
+    for (const Case& c : cases) {
+        PendingError pending;
+        OpenForWriting(pending, 12, c.name);
+        EXPECT_EQ(TakeError(pending), c.expected) << c.name;
+        if (c.expected == kNoError) {
+            WriteText(pending, 12, "to a device");
+            EndFileHere(pending, 12);
+            CloseFile(pending, 12);
+            EXPECT_EQ(TakeError(pending), kNoError) << c.name;
+        }
+        EXPECT_TRUE(IsFree(12)) << c.name;
+    }
+    EXPECT_EQ(Listing(folder_), std::vector<std::string>{});
+}
+
 TEST_F(FileIoTest, NumbersNeverOpenedAreRefusedForWritingAndIgnoredByClose) {
     for (const int16_t number : {int16_t{0}, int16_t{1}, int16_t{32767}, int16_t{-1}}) {
         PendingError pending;

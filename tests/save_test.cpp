@@ -22,6 +22,11 @@ constexpr const char* kFullDisk = "C:\\blaterix-test\\.full.txt";
 // The dialogs with the save caption that have activated, newest last.
 std::vector<HWND> Activated;
 bool CancelEveryDialog = false;
+// The texts of the message boxes among them.
+std::vector<std::string> Messages;
+
+HWND NameField(HWND dialog);
+std::string MessageOf(HWND box);
 
 LRESULT CALLBACK WatchDialogs(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE) {
@@ -30,6 +35,9 @@ LRESULT CALLBACK WatchDialogs(int code, WPARAM wParam, LPARAM lParam) {
         GetClassNameA(window, className, sizeof className);
         if (std::string(className) == "#32770" && TextOf(window) == kSaveTitle) {
             Activated.push_back(window);
+            if (NameField(window) == nullptr) {
+                Messages.push_back(MessageOf(window));
+            }
             if (CancelEveryDialog) {
                 PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
             }
@@ -147,6 +155,7 @@ class SaveTest : public ::testing::Test {
         CreateDirectoryA(folder.c_str(), nullptr);
         SetSaveFileName("FrasiGenerate.txt");
         Activated.clear();
+        Messages.clear();
         CancelEveryDialog = false;
         hook = SetWindowsHookExA(WH_CBT, WatchDialogs, nullptr, GetCurrentThreadId());
         ASSERT_NE(hook, nullptr);
@@ -268,6 +277,18 @@ TEST_F(SaveTest, AFailedSaveSaysWhyAndKeepsEverything) {
     CloseHandle(holder);
     EXPECT_EQ(SaveFileName(), kFullDisk);
     EXPECT_EQ(ReadFile(held), "old contents");
+}
+
+TEST_F(SaveTest, DeviceNamesAreWrittenToOrRefusedByName) {
+    // CON cannot be opened by a program without a console: a refused name, like any other.
+    // NUL takes the text: the save succeeds and says nothing.
+    const std::string console = Path("CON.txt"), null = Path("NUL.txt");
+    RunMainWindow(std::vector<Step>{Do([] { SetText(kOutputBox, "to a device"); })} +
+                  SaveSteps(console, nullptr) +
+                  ErrorBoxSteps(console, "Il nome del file non \xE8 valido") +
+                  SaveSteps(null, nullptr));
+    EXPECT_EQ(SaveFileName(), null);
+    ASSERT_EQ(Messages.size(), 1u) << Messages.back();
 }
 
 TEST_F(SaveTest, RepeatedDialogsOpenAndCloseCleanly) {
