@@ -8,6 +8,8 @@
 #include <commdlg.h>
 
 #include <cstddef>
+#include <optional>
+#include <string>
 #include <utility>
 
 namespace {
@@ -48,14 +50,23 @@ const char* ErrorReason(uint8_t error) {
     }
 }
 
-void ShowSaveError(HWND owner, const std::string& fileName, uint8_t error) {
-    std::string message = "Impossibile salvare le frasi nel file\r\n" + fileName + "\r\n\r\n";
-    if (const char* reason = ErrorReason(error)) {
-        message += reason;
-    } else {
-        message += "Errore di scrittura n. " + std::to_string(error) + ".";
-    }
+// The deleted file is still open in another program that lets others delete it: the name
+// leads to that same file, which vanishes once the other program lets go of it.
+constexpr const char* kReplacedFileHeld =
+    "Il file \xE8 in uso da un altro programma e non pu\xF2 essere sostituito: riprovare "
+    "quando l'altro programma lo avr\xE0 chiuso.";
+
+void ShowSaveError(HWND owner, const std::string& fileName, const std::string& reason) {
+    const std::string message =
+        "Impossibile salvare le frasi nel file\r\n" + fileName + "\r\n\r\n" + reason;
     MessageBoxA(owner, message.c_str(), kSaveTitle, MB_OK | MB_ICONERROR);
+}
+
+void ShowSaveError(HWND owner, const std::string& fileName, uint8_t error) {
+    const char* reason = ErrorReason(error);
+    ShowSaveError(owner, fileName,
+                  reason != nullptr ? std::string(reason)
+                                    : "Errore di scrittura n. " + std::to_string(error) + ".");
 }
 
 } // namespace
@@ -135,13 +146,27 @@ void SaveCommand(HWND mainWindow) {
         return;
     }
 
+    // The file that the delete is about to remove: the open must not find it again.
+    const std::optional<FileIdentity> replaced = DeletableFileIdentity(SaveFileNameText);
     PendingError pending;
     DeleteMatchingFiles(pending, SaveFileNameText);
+    // Deleted without error and yet still there: the delete only doomed the file, which another
+    // program holds open. (A new file may reuse a deleted one's index, so the name is looked at
+    // before the open creates anything.)
+    const bool doomed = replaced.has_value() && PeekError(pending) == kNoError &&
+                        DeletableFileIdentity(SaveFileNameText) == replaced;
     ClearError(pending); // a file that was not there, or stayed, is no failure yet
     const int16_t number = NextFileNumber();
     OpenForWriting(pending, number, SaveFileNameText);
     if (const uint8_t error = TakeError(pending); error != kNoError) {
         ShowSaveError(mainWindow, SaveFileNameText, error);
+        return;
+    }
+    if (doomed && OpenFileIdentity(number) == replaced) {
+        // The open found the doomed file: the text written now would vanish with it once the
+        // other program closes it. The box keeps the text.
+        CloseFile(pending, number);
+        ShowSaveError(mainWindow, SaveFileNameText, kReplacedFileHeld);
         return;
     }
     WriteText(pending, number, text);

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <iterator>
 #include <new>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -344,6 +345,26 @@ uint8_t OpenLocked(int16_t number, std::string_view name) {
     return error;
 }
 
+// What the system tells of an open disk file; nothing for a device or when it cannot tell.
+std::optional<BY_HANDLE_FILE_INFORMATION> DiskFileInformation(HANDLE handle) {
+    const auto type = GuardedSystemCall([handle] { return GetFileType(handle); });
+    if (type.value != FILE_TYPE_DISK) {
+        return std::nullopt;
+    }
+    BY_HANDLE_FILE_INFORMATION information{};
+    const auto read = GuardedSystemCall(
+        [handle, &information] { return GetFileInformationByHandle(handle, &information); });
+    if (read.lastError != 0 || !read.value) {
+        return std::nullopt;
+    }
+    return information;
+}
+
+FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& information) {
+    return {information.dwVolumeSerialNumber,
+            uint64_t{information.nFileIndexHigh} << 32 | information.nFileIndexLow};
+}
+
 // The record of an open file in write-text mode; without one, the reason goes to pending.
 OpenFileRecord* WritableRecord(PendingError& pending, int16_t number) {
     OpenFileRecord* record = FindRecord(number);
@@ -497,6 +518,43 @@ void EndFileHere(PendingError& pending, int16_t number) {
     if (ended.lastError != 0) {
         Fail(pending, SystemErrorMap(ended.lastError));
     }
+}
+
+std::optional<FileIdentity> DeletableFileIdentity(std::string_view name) {
+    NameBuffer buffer;
+    if (name.empty() || name.find_first_of("*?") != std::string_view::npos ||
+        !CopyName(name, buffer) || name.back() == ':' || name.back() == '\\') {
+        return std::nullopt;
+    }
+    // Asking for no access at all reads the file's information whoever holds it, and sharing
+    // everything keeps it from getting in anyone's way; it is closed again at once.
+    OwnedFile file;
+    file.handle = GuardedSystemCall([&buffer] {
+                      return CreateFileA(buffer.text.data(), 0,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                  }).value;
+    if (file.handle == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    const auto information = DiskFileInformation(file.handle);
+    if (!information || (information->dwFileAttributes & kKeptAttributes) != 0) {
+        return std::nullopt;
+    }
+    return IdentityOf(*information);
+}
+
+std::optional<FileIdentity> OpenFileIdentity(int16_t number) {
+    const OpenFileRecord* record = FindRecord(number);
+    if (record == nullptr || record->mode != FileMode::kWriteText ||
+        record->device != DeviceKind::kDisk) {
+        return std::nullopt;
+    }
+    const auto information = DiskFileInformation(record->handle);
+    if (!information) {
+        return std::nullopt;
+    }
+    return IdentityOf(*information);
 }
 
 void CloseFile(PendingError& pending, int16_t number) {

@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 // The error numbers that the operations leave in a PendingError.
@@ -75,6 +76,24 @@ void WriteText(PendingError& pending, int16_t number, std::string_view text);
 // device (NUL, a port) has no end to cut and is left alone: kBadFileNumber when nothing is open
 // under number.
 void EndFileHere(PendingError& pending, int16_t number);
+
+// Where a file lives on disk: its volume's serial number and its index on that volume. Two names
+// with the same identity at the same moment name the same file; once a file is gone, a new one
+// may get its index.
+struct FileIdentity {
+    DWORD volume = 0;
+    uint64_t index = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the file that DeleteMatchingFiles(name) would delete: an existing disk file
+// that is neither hidden, system nor a folder; nothing for any other name (missing, a device, a
+// wildcard, refused).
+std::optional<FileIdentity> DeletableFileIdentity(std::string_view name);
+
+// The identity of the disk file open under number; nothing when the number is not open or the
+// file is a device.
+std::optional<FileIdentity> OpenFileIdentity(int16_t number);
 
 // Closes the file and frees its number; a number that is not open is left alone without error.
 void CloseFile(PendingError& pending, int16_t number);

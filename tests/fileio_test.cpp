@@ -606,6 +606,68 @@ TEST_F(FileIoTest, SaveOverAFileThatTheDeleteLeavesHoldsOnlyTheNewText) {
     }
 }
 
+// ---- Identities ----------------------------------------------------------------------------
+
+TEST_F(FileIoTest, IdentityNamesTheFileThatTheDeleteWouldRemove) {
+    MakeFile(Path("plain.txt"), "p");
+    MakeFile(Path("other.txt"), "o");
+    MakeFile(Path("read-only.txt"), "r", FILE_ATTRIBUTE_READONLY);
+    MakeFile(Path("hidden.txt"), "h", FILE_ATTRIBUTE_HIDDEN);
+    MakeFile(Path("system.txt"), "s", FILE_ATTRIBUTE_SYSTEM);
+    MakeFolder(Path("sub"));
+    const auto plain = DeletableFileIdentity(Path("plain.txt"));
+    ASSERT_TRUE(plain.has_value());
+    EXPECT_EQ(DeletableFileIdentity(Path("sub\\..\\plain.txt")), plain);
+    EXPECT_NE(DeletableFileIdentity(Path("other.txt")), plain);
+    EXPECT_TRUE(DeletableFileIdentity(Path("read-only.txt")).has_value()); // the delete tries it
+    for (const std::string& name :
+         {Path("hidden.txt"), Path("system.txt"), Path("sub"), Path("sub\\"), Path("missing.txt"),
+          Path("p*.txt"), Path("NUL.txt"), std::string("NUL"), std::string()}) {
+        EXPECT_EQ(DeletableFileIdentity(name), std::nullopt) << name;
+    }
+
+    // The open file is the same one; a device, or a number not open, has no identity.
+    PendingError pending;
+    OpenForWriting(pending, 13, Path("plain.txt"));
+    OpenForWriting(pending, 14, "NUL");
+    ASSERT_EQ(TakeError(pending), kNoError);
+    EXPECT_EQ(OpenFileIdentity(13), plain);
+    EXPECT_EQ(OpenFileIdentity(14), std::nullopt);
+    EXPECT_EQ(OpenFileIdentity(15), std::nullopt);
+    CloseFile(pending, 13);
+    CloseFile(pending, 14);
+    EXPECT_EQ(OpenFileIdentity(13), std::nullopt);
+    EXPECT_EQ(TakeError(pending), kNoError);
+}
+
+TEST_F(FileIoTest, IdentityIsReadWhateverHoldsTheFile) {
+    // Held without any sharing, or doomed by a delete while another handle shares it: the name
+    // still leads to the same file.
+    const std::string path = Path("held.txt");
+    MakeFile(path, "held");
+    const auto before = DeletableFileIdentity(path);
+    ASSERT_TRUE(before.has_value());
+    const HANDLE exclusive =
+        CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(DeletableFileIdentity(path), before);
+    CloseHandle(exclusive);
+
+    const HANDLE sharing = CreateFileA(path.c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(sharing, INVALID_HANDLE_VALUE);
+    PendingError pending;
+    DeleteMatchingFiles(pending, path);
+    EXPECT_EQ(TakeError(pending), kNoError);
+    // Windows refuses to open a file that is about to go; Wine opens it.
+    const auto doomed = DeletableFileIdentity(path);
+    EXPECT_TRUE(doomed == before || doomed == std::nullopt);
+    CloseHandle(sharing);
+    EXPECT_EQ(DeletableFileIdentity(path), std::nullopt);
+    EXPECT_FALSE(Exists(path));
+}
+
 // ---- The guard around system calls ---------------------------------------------------------
 
 uint16_t X87ControlWord() {

@@ -279,6 +279,33 @@ TEST_F(SaveTest, AFailedSaveSaysWhyAndKeepsEverything) {
     EXPECT_EQ(ReadFile(held), "old contents");
 }
 
+TEST_F(SaveTest, AFileHeldWithDeleteSharingIsNotReportedSavedWhenItIsAboutToVanish) {
+    // The other program lets others delete the file: the delete step only dooms it, and it
+    // disappears when that program closes it.
+    const std::string path = Path("shared.txt");
+    WriteFile(path, "old contents");
+    HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    RunMainWindow(std::vector<Step>{Do([] { SetText(kOutputBox, "new text"); })} +
+                  SaveSteps(path, nullptr) + ErrorBoxSteps(path, "in uso da un altro programma") +
+                  std::vector<Step>{Do([&] {
+                      EXPECT_EQ(TextOf(Item(Main(), kOutputBox)), "new text");
+                      CloseHandle(holder);
+                      holder = nullptr;
+                      // Nothing was written into the doomed file.
+                      EXPECT_TRUE(!Exists(path) || ReadFile(path) == "old contents");
+                  })} +
+                  // Once the other program has let go, the same save goes through.
+                  SaveSteps("", nullptr));
+    if (holder != nullptr) {
+        CloseHandle(holder);
+    }
+    EXPECT_EQ(ReadFile(path), "new text");
+    EXPECT_EQ(Messages.size(), 1u);
+}
+
 TEST_F(SaveTest, DeviceNamesAreWrittenToOrRefusedByName) {
     // CON cannot be opened by a program without a console: a refused name, like any other.
     // NUL takes the text: the save succeeds and says nothing.
