@@ -30,8 +30,13 @@ inline constexpr const char* kMainCaption = "Zed uvorozad i rarov ir irarer";
 inline constexpr const char* kAboutCaption = "About Blaterix .....";
 
 // The largest count that "Genera" produces; above it the output box stays as
-// it is and the platform's warning beep sounds.
-constexpr int32_t kMaxGeneratedCount = 100000;
+// it is and the platform's warning beep sounds. The box takes seconds to show
+// that many (blaterix-cli writes any number).
+constexpr int32_t kMaxGeneratedCount = 10000;
+
+// The largest count that the count box takes from the keyboard; above it
+// "Genera" shows the wait cursor until the box holds the text.
+constexpr int32_t kMaxTypedCount = 999;
 
 // Sets the x87 control word to 0x133F: 80-bit extended precision, rounding to
 // nearest, all exceptions masked. Start-up runs it before any other code of ours.

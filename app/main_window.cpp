@@ -24,6 +24,26 @@ struct FontHolder {
     }
 };
 
+// Shows the wait cursor while it lives (when asked to), then gives back the cursor that was
+// there before, however the work in between ends.
+struct WaitCursor {
+    bool shown;
+    HCURSOR previous = nullptr;
+
+    explicit WaitCursor(bool show) : shown(show) {
+        if (shown) {
+            previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+        }
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+    ~WaitCursor() {
+        if (shown) {
+            SetCursor(previous);
+        }
+    }
+};
+
 // The bold 8-point "MS Sans Serif" of the heading, the count box and the output box.
 HFONT CreateDialogFont() {
     HDC screen = GetDC(nullptr);
@@ -136,7 +156,9 @@ void GenerateCommand(HWND dialog) {
         MessageBeep(MB_ICONWARNING);
         return;
     }
-    // Should the text not fit in memory, MainCallback's handler beeps and the
-    // box stays as it was.
+    // Thousands of sentences keep the box busy for seconds: show that the
+    // program is at work. Should the text not fit in memory, the cursor comes
+    // back, MainCallback's handler beeps and the box stays as it was.
+    const WaitCursor wait(count > kMaxTypedCount);
     DlgSetText(DlgItemHandle(dialog, kOutputBox), GenerateText(count));
 }
