@@ -149,7 +149,7 @@ uint8_t WriteWhole(int16_t number, const std::string& path, const std::vector<st
     return TakeError(pending);
 }
 
-// True when nothing is open under number: writing through it is refused with 52.
+// True when nothing is open under number: writing through it is refused with kBadFileNumber.
 bool IsFree(int16_t number) {
     PendingError pending;
     WriteText(pending, number, "x");
@@ -380,7 +380,7 @@ TEST_F(FileIoTest, NumbersNeverOpenedAreRefusedForWritingAndIgnoredByClose) {
     EXPECT_EQ(FileBytes(Path("c.txt")), "abc");
 }
 
-TEST_F(FileIoTest, WritingToAFullDiskGives61) {
+TEST_F(FileIoTest, WritingToAFullDiskGivesDiskFull) {
     // Wine reaches the host's /dev/full through drive Z:. It opens (a character device) and
     // refuses every write with ERROR_DISK_FULL, an empty one included.
     if (!Exists("Z:\\dev")) {
