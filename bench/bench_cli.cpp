@@ -19,7 +19,6 @@ std::FILE* DevNull() {
 }
 
 void BM_CliWrite(benchmark::State& state) {
-    FillPhraseTable();
     RandomSeed(43200.0L);
     for (auto _ : state) {
         if (!WriteGeneratedText(kSentences, false, DevNull())) {
@@ -30,7 +29,6 @@ void BM_CliWrite(benchmark::State& state) {
 }
 
 void BM_PlainWrite(benchmark::State& state) {
-    FillPhraseTable();
     RandomSeed(43200.0L);
     const std::string text = GenerateText(kSentences);
     for (auto _ : state) {

@@ -142,12 +142,12 @@ void AppendAsUtf8(std::string& out, const std::string& text) {
 
 bool WriteGeneratedText(int32_t count, bool utf8, std::FILE* out) {
     // Whole blocks, about one chunk at a time, so any count runs in constant memory.
-    const int32_t perChunk = static_cast<int32_t>(kCliChunkSize / MeanBlockLength());
+    const int32_t perChunk = static_cast<int32_t>(kCliChunkSize / (MaxBlockLength() * 3 / 4));
     std::string chunk, converted;
     for (int32_t done = 0; done < count;) {
         const int32_t n = count - done < perChunk ? count - done : perChunk;
         chunk.clear();
-        AppendGeneratedBlocks(chunk, n);
+        AppendShaped(chunk, BlockShape(), n);
         done += n;
         std::string* bytes = &chunk;
         if (utf8) {
