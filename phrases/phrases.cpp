@@ -303,7 +303,11 @@ constexpr std::size_t kLongestBlock =
     kIndent.size() + LongestSentence(PhraseForm::Cp1252) + kBlockEnd.size() - 1;
 
 // The text of a row in the rows list, with the comma that follows it.
-constexpr TextPiece kRowTexts[kPhraseRows + 1] = {
+struct RowText {
+    char bytes[4];
+    std::size_t size;
+};
+constexpr RowText kRowTexts[kPhraseRows + 1] = {
     {"", 0},   {"1,", 2}, {"2,", 2}, {"3,", 2}, {"4,", 2},  {"5,", 2},
     {"6,", 2}, {"7,", 2}, {"8,", 2}, {"9,", 2}, {"10,", 3},
 };
@@ -328,10 +332,50 @@ template <PhraseForm Form> char* PutSentence(char* p, const int32_t (&rows)[kPhr
     return p;
 }
 
-// Flattened so that the draws, the copies and the pieces become one loop body.
+// The rows of a sentence after the rows piece, "1,1,9,3,3,7,4".
+char* PutRows(char* p, const TextPiece& piece, const int32_t (&rows)[kPhraseColumns]) {
+    p = PutPiece(p, piece);
+    for (const int32_t row : rows) {
+        std::memcpy(p, kRowTexts[row].bytes, sizeof kRowTexts[row].bytes);
+        p += kRowTexts[row].size;
+    }
+    return p - 1; // no comma after the last row
+}
+
+// The loops below are flattened so that the draws, the copies and the pieces
+// become one loop body. The shape and the counters are copied in: stores
+// through p could otherwise alias them, and they would be read again from
+// memory for every sentence.
+
+// Sentences each in a group of its own, nothing between groups: the layouts
+// with one sentence per block or line.
 template <PhraseForm Form, bool Rows>
-[[gnu::flatten]] char* WriteShapedIn(char* p, const char* limit, const TextShape& shape,
-                                     TextRun& run) {
+[[gnu::flatten]] char* WriteSingles(char* p, const char* limit, const TextShape& given,
+                                    TextRun& progress) {
+    const TextPiece open = given.open, close = given.close, rowsPiece = given.rows;
+    int32_t done = progress.done;
+    const int32_t count = progress.count;
+    for (; done < count && p <= limit; ++done) {
+        p = PutPiece(p, open);
+        // The draw for a column comes before its fragment, seven in column order.
+        int32_t rows[kPhraseColumns];
+        RandomRanges(1, kPhraseRows, rows);
+        p = PutSentence<Form>(p, rows) - 1; // the pieces say what follows the last fragment
+        if constexpr (Rows) {
+            p = PutRows(p, rowsPiece, rows);
+        }
+        p = PutPiece(p, close);
+    }
+    progress.done = done;
+    return p;
+}
+
+// Any shape: groups of several sentences, pieces between groups.
+template <PhraseForm Form>
+[[gnu::flatten]] char* WriteGroups(char* p, const char* limit, const TextShape& given,
+                                   TextRun& progress) {
+    const TextShape shape = given;
+    TextRun run = progress;
     while (run.done < run.count && p <= limit) {
         if (run.inGroup == 0) {
             if (run.done > 0) {
@@ -339,16 +383,11 @@ template <PhraseForm Form, bool Rows>
             }
             p = PutPiece(p, shape.open);
         }
-        // The draw for a column comes before its fragment, seven in column order.
         int32_t rows[kPhraseColumns];
         RandomRanges(1, kPhraseRows, rows);
-        p = PutSentence<Form>(p, rows) - 1; // the pieces say what follows the last fragment
-        if constexpr (Rows) {
-            p = PutPiece(p, shape.rows);
-            for (const int32_t row : rows) {
-                p = PutPiece(p, kRowTexts[row]);
-            }
-            --p; // no comma after the last row
+        p = PutSentence<Form>(p, rows) - 1;
+        if (shape.rows.size != 0) {
+            p = PutRows(p, shape.rows, rows);
         }
         ++run.done;
         if (++run.inGroup == shape.perGroup || run.done == run.count) {
@@ -358,13 +397,17 @@ template <PhraseForm Form, bool Rows>
             p = PutPiece(p, shape.join);
         }
     }
+    progress = run;
     return p;
 }
 
 template <PhraseForm Form>
 char* WriteShapedAs(char* p, const char* limit, const TextShape& shape, TextRun& run) {
-    return shape.rows.size != 0 ? WriteShapedIn<Form, true>(p, limit, shape, run)
-                                : WriteShapedIn<Form, false>(p, limit, shape, run);
+    if (shape.perGroup != 1 || shape.between.size != 0) {
+        return WriteGroups<Form>(p, limit, shape, run);
+    }
+    return shape.rows.size != 0 ? WriteSingles<Form, true>(p, limit, shape, run)
+                                : WriteSingles<Form, false>(p, limit, shape, run);
 }
 
 } // namespace
@@ -428,9 +471,9 @@ char* WriteShaped(char* p, const char* limit, const TextShape& shape, TextRun& r
 
 std::size_t ShapedRoom(const TextShape&) {
     // Two pieces before the sentence, its seven copies, the rows piece, the
-    // rows and the closing piece; each piece copy writes 16 bytes.
+    // rows and the closing piece; each piece copy writes 16 bytes, each row 4.
     constexpr std::size_t kPiece = sizeof(TextPiece::bytes);
-    return 2 * kPiece + kMaxReach + kPiece + kPhraseColumns * 3 + kPiece + kPiece;
+    return 2 * kPiece + kMaxReach + kPiece + kPhraseColumns * 3 + 4 + kPiece;
 }
 
 void AppendShaped(std::string& out, const TextShape& shape, int32_t count) {
