@@ -319,6 +319,7 @@ struct Request {
     std::optional<int32_t> count;
     std::string countGiven;
     std::optional<float> seed;
+    std::string seedGiven;
     bool printSeed = false;
     Setting<CliEncoding> encoding;
     Setting<CliEol> eol;
@@ -328,17 +329,15 @@ struct Request {
 };
 
 std::optional<Usage> SetCount(Request& request, const char* text) {
-    if (request.count) {
-        if (request.countGiven == text) {
-            return std::nullopt;
-        }
-        return Usage{"count given twice: " + Quoted(request.countGiven) + " and " + Quoted(text)};
-    }
     std::string problem;
-    request.count = ReadCount(text, problem);
-    if (!request.count) {
+    const std::optional<int32_t> count = ReadCount(text, problem);
+    if (!count) {
         return Usage{problem};
     }
+    if (request.count && *request.count != *count) {
+        return Usage{"conflicting counts " + Quoted(request.countGiven) + " and " + Quoted(text)};
+    }
+    request.count = count;
     request.countGiven = text;
     return std::nullopt;
 }
@@ -370,11 +369,13 @@ std::optional<Usage> ParseOption(Request& request, int code, const char* value) 
             return Usage{"invalid seed " + Quoted(value) +
                          ": not a decimal number of seconds within the range of a 32-bit float"};
         }
+        // Compared bit for bit: -0 and 0 are different seeds.
         if (request.seed && std::memcmp(&*request.seed, &*seed, sizeof(float)) != 0) {
-            return Usage{"conflicting seeds '" + SeedText(*request.seed) + "' and " +
+            return Usage{"conflicting seeds " + Quoted(request.seedGiven) + " and " +
                          Quoted(value)};
         }
         request.seed = seed;
+        request.seedGiven = value;
         return std::nullopt;
     }
     case kPrintSeed:
@@ -441,8 +442,6 @@ std::optional<Usage> ParseCommandLine(int argc, char** argv, Request& request) {
     return std::nullopt;
 }
 
-bool IsTerminal(std::FILE* file);
-
 // The style that the request asks for, with the defaults for where out goes.
 std::optional<Usage> StyleFor(const Request& request, bool terminal, CliStyle& style) {
     const CliFormat format = request.format.value.value_or(CliFormat::Text);
@@ -498,9 +497,13 @@ bool WriteConsoleText(HANDLE console, const char* bytes, std::size_t size, UINT 
         // Whole sentences reach here, so a piece may cut a UTF-8 sequence only
         // when it is cut at a byte count: step back to the start of one.
         std::size_t n = size < kPiece ? size : kPiece;
-        while (n < size && n > 0 && (static_cast<unsigned char>(bytes[n]) & 0xC0) == 0x80 &&
-               codePage == CP_UTF8) {
-            --n;
+        std::size_t start = n;
+        while (codePage == CP_UTF8 && start < size && start > 0 &&
+               (static_cast<unsigned char>(bytes[start]) & 0xC0) == 0x80) {
+            --start;
+        }
+        if (start > 0) {
+            n = start;
         }
         const int length = MultiByteToWideChar(codePage, 0, bytes, static_cast<int>(n), wide.get(),
                                                static_cast<int>(kPiece * 2));

@@ -440,8 +440,8 @@ TextPiece MakePiece(std::string_view a, std::string_view b) {
     if (a.size() + b.size() > sizeof piece.bytes) {
         throw std::length_error("a text piece holds at most 16 bytes");
     }
-    std::memcpy(piece.bytes, a.data(), a.size());
-    std::memcpy(piece.bytes + a.size(), b.data(), b.size());
+    // std::copy, not memcpy: an empty view may have no data at all.
+    std::copy(b.begin(), b.end(), std::copy(a.begin(), a.end(), piece.bytes));
     piece.size = a.size() + b.size();
     return piece;
 }

@@ -58,6 +58,7 @@ bytes_cases=(
     "seed0-2.txt|-s0| 2"
     "seed0-2.txt|-s0|2e0"
     "seed0-2.txt|-s0|-n|2|2"
+    "seed0-2.txt|-s0|-n|2.0|1.5|--count=&H2"
     "seed0-2.txt|--seed|0|--seed|0.0|--seed=0e5|-n2"
     "seed0-2.txt|--encoding=cp1252|--eol=crlf|--layout=blocks|--format=text|-s0|2"
     "seed0-2.utf8.txt|--utf8|--seed=0|2"
@@ -151,8 +152,9 @@ option_errors=(
     "invalid argument '0' for '--sentences-per-paragraph'|--layout=paragraphs|--sentences-per-paragraph=0"
     "invalid argument '2x' for '--sentences-per-paragraph'|--layout=paragraphs|--sentences-per-paragraph=2x"
     "extra operand '2'|1|2"
-    "count given twice: '3' and '4'|-n|3|4"
-    "count given twice: '3.0' and '3'|3|--count=3.0"
+    "conflicting counts '3' and '4'|-n|3|4"
+    "conflicting counts '3' and '2.5'|-n3|-n|2.5"
+    "invalid count 'x': not a number|-n|3|x"
     "conflicting options '--utf8' and '--encoding=cp1252'|--utf8|--encoding=cp1252"
     "conflicting options '--eol=crlf' and '--utf8'|--eol=crlf|--utf8"
     "conflicting options '--layout=lines' and '--layout=blocks'|--layout=lines|--layout=blocks"
@@ -238,9 +240,12 @@ full_case "--help" "${cli[@]}" --help
 full_case "--version" "${cli[@]}" --version
 if [ "$unix" -eq 1 ] && command -v stdbuf >/dev/null; then
     # Unbuffered, the failure comes from the write itself, not from the flush.
-    full_case "unbuffered --help" stdbuf -o0 "${cli[@]}" --help
-    full_case "unbuffered --version" stdbuf -o0 "${cli[@]}" -V
-    full_case "unbuffered sentences" stdbuf -o0 "${cli[@]}" 3
+    # (stdbuf preloads a library; a sanitized build must be told to accept it.)
+    unbuffered=(env "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0"
+        stdbuf -o0 "${cli[@]}")
+    full_case "unbuffered --help" "${unbuffered[@]}" --help
+    full_case "unbuffered --version" "${unbuffered[@]}" -V
+    full_case "unbuffered sentences" "${unbuffered[@]}" 3
 fi
 
 # A reader that leaves after 1,000 bytes of 9e9... sentences: the writer must
