@@ -153,26 +153,20 @@ std::optional<T> Choose(std::string_view text, const std::pair<std::string_view,
     return std::nullopt;
 }
 
+// The names that each choice goes by, the first one shown in messages.
 constexpr std::pair<std::string_view, CliEncoding> kEncodings[] = {
     {"cp1252", CliEncoding::Cp1252},
     {"windows-1252", CliEncoding::Cp1252},
     {"utf-8", CliEncoding::Utf8},
-    {"utf8", CliEncoding::Utf8},
-};
-constexpr std::pair<std::string_view, CliEol> kEols[] = {
-    {"crlf", CliEol::CrLf},
-    {"lf", CliEol::Lf},
-};
+    {"utf8", CliEncoding::Utf8}};
+constexpr std::pair<std::string_view, CliEol> kEols[] = {{"crlf", CliEol::CrLf},
+                                                         {"lf", CliEol::Lf}};
 constexpr std::pair<std::string_view, CliLayout> kLayouts[] = {
     {"blocks", CliLayout::Blocks},
     {"lines", CliLayout::Lines},
-    {"paragraphs", CliLayout::Paragraphs},
-};
+    {"paragraphs", CliLayout::Paragraphs}};
 constexpr std::pair<std::string_view, CliFormat> kFormats[] = {
-    {"text", CliFormat::Text},
-    {"html", CliFormat::Html},
-    {"json", CliFormat::Json},
-};
+    {"text", CliFormat::Text}, {"html", CliFormat::Html}, {"json", CliFormat::Json}};
 
 // The count as the count box reads it, refused when the text is not wholly
 // a number or when the number is not a count from 0 to 2^31 - 1.

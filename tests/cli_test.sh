@@ -14,21 +14,7 @@ fi
 [ "$1" = -- ] && shift
 cli=("$@")
 
-failures=0
-passes=0
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-
-check() { # check NAME CONDITION...
-    local name=$1
-    shift
-    if "$@"; then
-        passes=$((passes + 1))
-    else
-        echo "FAIL: $name" >&2
-        failures=$((failures + 1))
-    fi
-}
+. "$(dirname "$0")/check.sh"
 
 run() { # run ARGS... : stdout to $scratch/out, stderr to $scratch/err (CR dropped), status in $rc
     "${cli[@]}" "$@" >"$scratch/out" 2>"$scratch/err.raw" </dev/null
@@ -303,5 +289,4 @@ if [ "$unix" -eq 1 ] && command -v script >/dev/null; then
         cmp -s "$scratch/out" <(sed 's/$/\r/' "$fixtures/seed0-2.utf8.txt")
 fi
 
-echo "cli: $passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish cli

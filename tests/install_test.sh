@@ -2,26 +2,12 @@
 # Installs blaterix-cli from a native build tree into a staging directory and
 # checks what a user gets: the program, its man page, the bash and zsh
 # completions, and the Debian package made by cpack.
-#   install_test.sh BUILD_DIR FIXTURES      (KEEP=1 keeps the scratch directory)
+#   install_test.sh BUILD_DIR FIXTURES
 set -uo pipefail
 build=$(cd "$1" && pwd)
 fixtures=$2
 
-failures=0
-passes=0
-scratch=$(mktemp -d)
-trap '[ -n "${KEEP:-}" ] || rm -rf "$scratch"' EXIT
-
-check() { # check NAME CONDITION...
-    local name=$1
-    shift
-    if "$@"; then
-        passes=$((passes + 1))
-    else
-        echo "FAIL: $name" >&2
-        failures=$((failures + 1))
-    fi
-}
+. "$(dirname "$0")/check.sh"
 
 # A fresh shell that knows nothing of ours.
 fresh_bash() { env -i PATH="$PATH" HOME="$scratch" bash --norc --noprofile "$@"; }
@@ -141,5 +127,4 @@ if [ -n "$deb" ]; then
         cmp -s "$scratch/out" "$fixtures/seed0-2.utf8.txt"
 fi
 
-echo "install: $passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish install
