@@ -51,9 +51,9 @@ done <"$scratch/options"
 # completes every long option, and an option's values complete after "=".
 completion_script='
 source "$1"
-spec=$(complete -p blaterix-cli) || exit 1
-echo "$spec"
-function=${spec#*-F }
+registered=$(complete -p blaterix-cli) || exit 1
+echo "$registered"
+function=${registered#*-F }
 function=${function%% *}
 complete_words() { # complete_words WORD... : COMPREPLY for the last word
     COMP_WORDS=("$@")
