@@ -335,6 +335,7 @@ template <PhraseForm Form> char* PutSentence(char* p, const int32_t (&rows)[kPhr
 // The rows of a sentence after the rows piece, "1,1,9,3,3,7,4".
 char* PutRows(char* p, const TextPiece& piece, const int32_t (&rows)[kPhraseColumns]) {
     p = PutPiece(p, piece);
+#pragma GCC unroll 7
     for (const int32_t row : rows) {
         std::memcpy(p, kRowTexts[row].bytes, sizeof kRowTexts[row].bytes);
         p += kRowTexts[row].size;
