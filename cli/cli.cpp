@@ -665,6 +665,9 @@ int RunCli(int argc, char** argv, std::FILE* out, std::FILE* err) {
         std::fflush(err);
     }
 
+    // The writer hands over whole chunks; a stream buffer would only split
+    // each of them into two writes. Nothing has been written to out yet.
+    std::setvbuf(out, nullptr, _IONBF, 0);
     Sink sink{out};
 #ifdef _WIN32
     sink.console = ConsoleOf(out);
