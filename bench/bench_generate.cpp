@@ -12,7 +12,6 @@
 namespace {
 
 void BM_GenerateText(benchmark::State& state) {
-    FillPhraseTable();
     RandomSeed(43200.0L);
     const auto count = static_cast<int32_t>(state.range(0));
     std::size_t bytes = 0;
@@ -26,7 +25,6 @@ void BM_GenerateText(benchmark::State& state) {
 }
 
 void BM_CopyBytes(benchmark::State& state) {
-    FillPhraseTable();
     RandomSeed(43200.0L);
     const std::string source = GenerateText(static_cast<int32_t>(state.range(0)));
     for (auto _ : state) {

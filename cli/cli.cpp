@@ -1,15 +1,26 @@
 #include "cli/cli.h"
 
-#include "phrases/phrases.h"
 #include "random/random.h"
 #include "text/text.h"
 
+#include <getopt.h>
+
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 #ifndef BLATERIX_VERSION
 #define BLATERIX_VERSION "unknown"
@@ -20,55 +31,167 @@ namespace {
 constexpr const char* kProgram = "blaterix-cli";
 
 constexpr const char* kUsage =
-    "Usage: blaterix-cli [COUNT] [--seed SECONDS] [--utf8]\n"
-    "       blaterix-cli --help | --version\n"
+    "Usage: blaterix-cli [OPTION]... [COUNT]\n"
+    "Write COUNT sentences of Italian bureaucratic jargon (default 10).\n"
     "\n"
-    "Writes COUNT sentences of Italian bureaucratic jargon to standard output,\n"
-    "exactly as Blaterix lays them out: three spaces, the sentence, CR LF CR LF,\n"
-    "in Windows-1252.\n"
+    "  -n, --count=N          how many sentences, as COUNT\n"
+    "  -s, --seed=S           start the generator from S seconds after midnight\n"
+    "                         (default: the local time of day)\n"
+    "      --print-seed       write the seed used to standard error, as a number\n"
+    "                         that --seed takes back\n"
+    "      --encoding=ENC     cp1252 or utf-8\n"
+    "      --eol=EOL          crlf or lf\n"
+    "      --utf8             the same as --encoding=utf-8 --eol=lf\n"
+    "      --layout=LAYOUT    blocks: the program's own, three spaces, the sentence,\n"
+    "                           a space and an empty line;\n"
+    "                         lines: one sentence per line;\n"
+    "                         paragraphs: sentences joined by spaces, an empty line\n"
+    "                           between paragraphs\n"
+    "      --sentences-per-paragraph=K\n"
+    "                         sentences in a paragraph (default 5)\n"
+    "      --format=FORMAT    text; html: one <p> element per sentence, or per\n"
+    "                         paragraph; json: JSON Lines, one object per sentence\n"
+    "                         with its text and its seven rows\n"
+    "  -h, --help             show this help and exit\n"
+    "  -V, --version          show the version and exit\n"
     "\n"
-    "  COUNT           how many sentences (default 10), read as the program reads\n"
-    "                  its count box: 2.5 gives 2, &H10 gives 16, text without a\n"
-    "                  number or a negative count gives nothing\n"
-    "  --seed SECONDS  seed the generator as a clock reading of SECONDS after\n"
-    "                  midnight would (default: the local time of day)\n"
-    "  --utf8          write UTF-8 with LF line ends, for terminals\n"
-    "  --help          show this help and exit\n"
-    "  --version       show the version and exit\n"
+    "COUNT is read as Blaterix reads its count box: 2.5 gives 2, 3.5 gives 4,\n"
+    "&H10 gives 16 and 1e3 gives 1000. It must come to a whole number from 0 to\n"
+    "2147483647, with nothing after the number.\n"
     "\n"
-    "A COUNT that starts with '-' followed by a digit or '.', or any argument\n"
-    "after '--', is a count, not an option.\n";
+    "The seed is a time of day in seconds, which the generator keeps as a 32-bit\n"
+    "float: -0 and 0 differ, 86400 and fractions count, and seeds that round to\n"
+    "the same float give the same sentences.\n"
+    "\n"
+    "On a terminal the default is UTF-8 with LF line ends; into a file or a pipe\n"
+    "it is the program's own bytes, Windows-1252 with CR LF, as \"Salva\" writes\n"
+    "them after \"Genera\". html and json are UTF-8 with LF unless told otherwise.\n"
+    "The same seed gives the same sentences in every layout and format.\n"
+    "\n"
+    "Exit status: 0 on success, 1 when the output cannot be written, 2 for a\n"
+    "wrong command line.\n";
 
-// The code points of Windows-1252 bytes 0x80..0x9F; 0 where the byte is unassigned.
-constexpr uint16_t kHigh1252[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+enum LongOnly : int {
+    kPrintSeed = 256,
+    kEncoding,
+    kEol,
+    kUtf8,
+    kLayout,
+    kPerParagraph,
+    kFormat,
+};
 
-void AppendCodePoint(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+constexpr option kOptions[] = {
+    {"count", required_argument, nullptr, 'n'},
+    {"seed", required_argument, nullptr, 's'},
+    {"print-seed", no_argument, nullptr, kPrintSeed},
+    {"encoding", required_argument, nullptr, kEncoding},
+    {"eol", required_argument, nullptr, kEol},
+    {"utf8", no_argument, nullptr, kUtf8},
+    {"layout", required_argument, nullptr, kLayout},
+    {"sentences-per-paragraph", required_argument, nullptr, kPerParagraph},
+    {"format", required_argument, nullptr, kFormat},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {nullptr, 0, nullptr, 0},
+};
+
+// ":" first: a missing value is reported as ':' and getopt itself prints nothing.
+constexpr const char* kShortOptions = ":n:s:hV";
+
+// A usage error: one line that names the problem, one with the hint.
+struct Usage {
+    std::string problem;
+};
+
+int Report(std::FILE* err, const Usage& usage) {
+    std::fprintf(err, "%s: %s\nTry '%s --help' for more information.\n", kProgram,
+                 usage.problem.c_str(), kProgram);
+    return 2;
 }
 
-bool Flush(std::string& buffer, std::FILE* out) {
-    if (!buffer.empty() && std::fwrite(buffer.data(), 1, buffer.size(), out) != buffer.size()) {
+std::string Quoted(std::string_view text) {
+    return "'" + std::string(text) + "'";
+}
+
+// A setting that the command line may give more than once, but only with one value.
+template <class T> struct Setting {
+    std::optional<T> value;
+    std::string given; // how it was given, for messages
+
+    std::optional<Usage> Set(T v, std::string how) {
+        if (value && *value != v) {
+            return Usage{"conflicting options " + Quoted(given) + " and " + Quoted(how)};
+        }
+        value = v;
+        given = std::move(how);
+        return std::nullopt;
+    }
+};
+
+bool SameLetters(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
         return false;
     }
-    buffer.clear();
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
+    }
     return true;
 }
 
+// The choice among names (any letter case) that text names, or nothing.
+template <class T, std::size_t N>
+std::optional<T> Choose(std::string_view text, const std::pair<std::string_view, T> (&names)[N]) {
+    for (const auto& [name, value] : names) {
+        if (SameLetters(text, name)) {
+            return value;
+        }
+    }
+    return std::nullopt;
+}
+
+// The names that each choice goes by, the first one shown in messages.
+constexpr std::pair<std::string_view, CliEncoding> kEncodings[] = {
+    {"cp1252", CliEncoding::Cp1252},
+    {"windows-1252", CliEncoding::Cp1252},
+    {"utf-8", CliEncoding::Utf8},
+    {"utf8", CliEncoding::Utf8}};
+constexpr std::pair<std::string_view, CliEol> kEols[] = {{"crlf", CliEol::CrLf},
+                                                         {"lf", CliEol::Lf}};
+constexpr std::pair<std::string_view, CliLayout> kLayouts[] = {
+    {"blocks", CliLayout::Blocks},
+    {"lines", CliLayout::Lines},
+    {"paragraphs", CliLayout::Paragraphs}};
+constexpr std::pair<std::string_view, CliFormat> kFormats[] = {
+    {"text", CliFormat::Text}, {"html", CliFormat::Html}, {"json", CliFormat::Json}};
+
+// The count as the count box reads it, refused when the text is not wholly
+// a number or when the number is not a count from 0 to 2^31 - 1.
+std::optional<int32_t> ReadCount(std::string_view text, std::string& problem) {
+    const NumberReading reading = ReadNumber(text);
+    const std::string quoted = Quoted(text);
+    if (reading.length == 0) {
+        problem = "invalid count " + quoted + ": not a number";
+    } else if (reading.length < text.size()) {
+        problem = "invalid count " + quoted + ": " + Quoted(text.substr(reading.length)) +
+                  " after the number";
+    } else if (reading.value < -0.5L) { // -0.5 still rounds to 0
+        problem = "invalid count " + quoted + ": below 0";
+    } else if (reading.overflow || reading.value >= 2147483647.5L) {
+        problem = "invalid count " + quoted + ": above 2147483647";
+    } else {
+        return RoundToWhole(reading.value);
+    }
+    return std::nullopt;
+}
+
 // A decimal number of seconds: optional sign, digits with at most one point,
-// optional exponent; nothing else.
-std::optional<long double> ParseSeconds(const char* text) {
+// optional exponent; nothing else. Its value rounded to the nearest binary32,
+// which must be finite.
+std::optional<float> ReadSeed(const char* text) {
     const char* p = text;
     if (*p == '+' || *p == '-') {
         ++p;
@@ -103,118 +226,456 @@ std::optional<long double> ParseSeconds(const char* text) {
     if (*p != '\0') {
         return std::nullopt;
     }
-    errno = 0;
-    const long double value = std::strtold(text, nullptr);
+    // One rounding, from the decimal text straight to binary32 (an underflow
+    // to zero or a subnormal is still a seed).
+    const float value = std::strtof(text, nullptr);
     if (!std::isfinite(value)) {
         return std::nullopt;
     }
     return value;
 }
 
-int UsageError(std::FILE* err, const std::string& problem) {
-    std::fprintf(err, "%s: %s\nTry '%s --help' for more information.\n", kProgram, problem.c_str(),
-                 kProgram);
-    return 2;
+// The shortest decimal text that reads back as the same binary32.
+std::string SeedText(float seed) {
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, seed);
+    return std::string(text, result.ptr);
 }
 
-bool LooksLikeCount(std::string_view arg) {
-    return arg.size() >= 2 && arg[0] == '-' && ((arg[1] >= '0' && arg[1] <= '9') || arg[1] == '.');
+std::optional<int32_t> ReadPositive(std::string_view text) {
+    int32_t value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || text[0] == '-' || text[0] == '+' || result.ec != std::errc() ||
+        result.ptr != text.data() + text.size() || value < 1) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// The long option that "--name" or "--name=value" names, in full or by a unique
+// abbreviation; null when none does. ambiguous lists the names when several do.
+const option* LongOption(std::string_view arg, std::string& ambiguous) {
+    const std::string_view name = arg.substr(2, arg.find('=') - 2);
+    const option* found = nullptr;
+    int matches = 0;
+    for (const option* o = kOptions; o->name != nullptr && !name.empty(); ++o) {
+        const std::string_view full = o->name;
+        if (full == name) {
+            ambiguous.clear();
+            return o;
+        }
+        if (full.starts_with(name)) {
+            found = o;
+            ++matches;
+            ambiguous += " '--" + std::string(full) + "'";
+        }
+    }
+    if (matches != 1) {
+        return nullptr;
+    }
+    ambiguous.clear();
+    return found;
+}
+
+// What was wrong with the option that getopt_long refused (code '?' or ':').
+// After a long option optind has moved past it; a short one may still be
+// inside the element at optind, so the element before it is a long option's
+// only when it names the option that optopt reports.
+Usage RefusedOption(int code, int argc, char** argv) {
+    const std::string_view arg = optind >= 2 && optind - 1 < argc ? argv[optind - 1] : "";
+    if (arg.starts_with("--")) {
+        std::string ambiguous;
+        const option* o = LongOption(arg, ambiguous);
+        if (!ambiguous.empty() && optopt == 0) {
+            return {"option " + Quoted(arg) + " is ambiguous; possibilities:" + ambiguous};
+        }
+        if (o == nullptr && optopt == 0) {
+            return {"unrecognized option " + Quoted(arg)};
+        }
+        if (o != nullptr && (optopt == 0 || optopt == o->val)) {
+            const std::string full = "--" + std::string(o->name);
+            if (o->has_arg == no_argument) {
+                return {"option " + Quoted(full) + " doesn't allow an argument"};
+            }
+            return {"option " + Quoted(full) + " requires an argument"};
+        }
+    }
+    const char letter = static_cast<char>(optopt);
+    if (code == ':') {
+        return {"option requires an argument -- " + Quoted(std::string_view(&letter, 1))};
+    }
+    return {"invalid option -- " + Quoted(std::string_view(&letter, 1))};
+}
+
+// What the command line asks for.
+struct Request {
+    enum class Action { Write, Help, Version } action = Action::Write;
+    std::optional<int32_t> count;
+    std::string countGiven;
+    std::optional<float> seed;
+    std::string seedGiven;
+    bool printSeed = false;
+    Setting<CliEncoding> encoding;
+    Setting<CliEol> eol;
+    Setting<CliLayout> layout;
+    Setting<CliFormat> format;
+    Setting<int32_t> perParagraph;
+};
+
+std::optional<Usage> SetCount(Request& request, const char* text) {
+    std::string problem;
+    const std::optional<int32_t> count = ReadCount(text, problem);
+    if (!count) {
+        return Usage{problem};
+    }
+    if (request.count && *request.count != *count) {
+        return Usage{"conflicting counts " + Quoted(request.countGiven) + " and " + Quoted(text)};
+    }
+    request.count = count;
+    request.countGiven = text;
+    return std::nullopt;
+}
+
+template <class T, std::size_t N>
+std::optional<Usage> SetChoice(Setting<T>& setting, const char* name, const char* text,
+                               const std::pair<std::string_view, T> (&names)[N]) {
+    const std::optional<T> value = Choose(text, names);
+    if (!value) {
+        std::string valid; // the first name of each choice
+        for (std::size_t i = 0; i < N; ++i) {
+            if (i == 0 || names[i].second != names[i - 1].second) {
+                valid += (valid.empty() ? "" : ", ") + std::string(names[i].first);
+            }
+        }
+        return Usage{"invalid argument " + Quoted(text) + " for '--" + name + "' (valid: " + valid +
+                     ")"};
+    }
+    return setting.Set(*value, "--" + std::string(name) + "=" + text);
+}
+
+std::optional<Usage> ParseOption(Request& request, int code, const char* value) {
+    switch (code) {
+    case 'n':
+        return SetCount(request, value);
+    case 's': {
+        const std::optional<float> seed = ReadSeed(value);
+        if (!seed) {
+            return Usage{"invalid seed " + Quoted(value) +
+                         ": not a decimal number of seconds within the range of a 32-bit float"};
+        }
+        // Compared bit for bit: -0 and 0 are different seeds.
+        if (request.seed && std::memcmp(&*request.seed, &*seed, sizeof(float)) != 0) {
+            return Usage{"conflicting seeds " + Quoted(request.seedGiven) + " and " +
+                         Quoted(value)};
+        }
+        request.seed = seed;
+        request.seedGiven = value;
+        return std::nullopt;
+    }
+    case kPrintSeed:
+        request.printSeed = true;
+        return std::nullopt;
+    case kEncoding:
+        return SetChoice(request.encoding, "encoding", value, kEncodings);
+    case kEol:
+        return SetChoice(request.eol, "eol", value, kEols);
+    case kUtf8:
+        if (auto problem = request.encoding.Set(CliEncoding::Utf8, "--utf8")) {
+            return problem;
+        }
+        return request.eol.Set(CliEol::Lf, "--utf8");
+    case kLayout:
+        return SetChoice(request.layout, "layout", value, kLayouts);
+    case kFormat:
+        return SetChoice(request.format, "format", value, kFormats);
+    case kPerParagraph: {
+        const std::optional<int32_t> k = ReadPositive(value);
+        if (!k) {
+            return Usage{"invalid argument " + Quoted(value) +
+                         " for '--sentences-per-paragraph' (a whole number from 1 to 2147483647)"};
+        }
+        return request.perParagraph.Set(*k, std::string("--sentences-per-paragraph=") + value);
+    }
+    default:
+        return Usage{"unexpected option"}; // every code in kOptions is handled above
+    }
+}
+
+// Reads argv into request; a usage problem, if any.
+std::optional<Usage> ParseCommandLine(int argc, char** argv, Request& request) {
+    opterr = 0;
+    optind = 0; // start afresh, also when called more than once in a process
+    for (;;) {
+        const int code = getopt_long(argc, argv, kShortOptions, kOptions, nullptr);
+        if (code == -1) {
+            break;
+        }
+        if (code == '?' || code == ':') {
+            return RefusedOption(code, argc, argv);
+        }
+        if (code == 'h') {
+            request.action = Request::Action::Help;
+            return std::nullopt;
+        }
+        if (code == 'V') {
+            request.action = Request::Action::Version;
+            return std::nullopt;
+        }
+        if (auto problem = ParseOption(request, code, optarg)) {
+            return problem;
+        }
+    }
+    for (int i = optind; i < argc; ++i) {
+        if (i > optind) {
+            return Usage{"extra operand " + Quoted(argv[i])};
+        }
+        if (auto problem = SetCount(request, argv[i])) {
+            return problem;
+        }
+    }
+    return std::nullopt;
+}
+
+// The style that the request asks for, with the defaults for where out goes.
+std::optional<Usage> StyleFor(const Request& request, bool terminal, CliStyle& style) {
+    const CliFormat format = request.format.value.value_or(CliFormat::Text);
+    const CliLayout layout = request.layout.value.value_or(CliLayout::Blocks);
+    if (format != CliFormat::Text && request.encoding.value == CliEncoding::Cp1252) {
+        return Usage{Quoted(request.format.given) + " writes UTF-8 only, not " +
+                     Quoted(request.encoding.given)};
+    }
+    if (format == CliFormat::Json && request.layout.value && layout != CliLayout::Lines) {
+        return Usage{Quoted(request.format.given) + " writes one sentence per line; it takes no " +
+                     Quoted(request.layout.given)};
+    }
+    if (request.perParagraph.value && layout != CliLayout::Paragraphs) {
+        return Usage{Quoted(request.perParagraph.given) + " needs '--layout=paragraphs'"};
+    }
+    const bool text = format == CliFormat::Text;
+    style.format = format;
+    style.layout = layout;
+    style.perParagraph = request.perParagraph.value.value_or(5);
+    style.encoding = request.encoding.value.value_or(terminal || !text ? CliEncoding::Utf8
+                                                                       : CliEncoding::Cp1252);
+    style.eol = request.eol.value.value_or(terminal || !text ? CliEol::Lf : CliEol::CrLf);
+    return std::nullopt;
+}
+
+#ifdef _WIN32
+// The console behind a stream, or null when it goes elsewhere (a file, a pipe, NUL).
+HANDLE ConsoleOf(std::FILE* file) {
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    DWORD mode = 0;
+    return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) ? handle : nullptr;
+}
+
+bool IsTerminal(std::FILE* file) {
+    return ConsoleOf(file) != nullptr;
+}
+
+// Windows reports a reader that has gone as one of several pipe errors that
+// the C library turns into EINVAL (Wine gives ERROR_PIPE_NOT_CONNECTED); it is
+// a broken pipe all the same.
+void NameBrokenPipe() {
+    const unsigned long error = _doserrno;
+    if (error == ERROR_BROKEN_PIPE || error == ERROR_NO_DATA || error == ERROR_PIPE_NOT_CONNECTED) {
+        errno = EPIPE;
+    }
+}
+
+// A console shows UTF-16: the bytes are turned into it from their code page.
+bool WriteConsoleText(HANDLE console, const char* bytes, std::size_t size, UINT codePage) {
+    constexpr std::size_t kPiece = 1 << 14;
+    std::unique_ptr<wchar_t[]> wide(new wchar_t[kPiece * 2]);
+    while (size > 0) {
+        // Whole sentences reach here, so a piece may cut a UTF-8 sequence only
+        // when it is cut at a byte count: step back to the start of one.
+        std::size_t n = size < kPiece ? size : kPiece;
+        std::size_t start = n;
+        while (codePage == CP_UTF8 && start < size && start > 0 &&
+               (static_cast<unsigned char>(bytes[start]) & 0xC0) == 0x80) {
+            --start;
+        }
+        if (start > 0) {
+            n = start;
+        }
+        const int length = MultiByteToWideChar(codePage, 0, bytes, static_cast<int>(n), wide.get(),
+                                               static_cast<int>(kPiece * 2));
+        for (int at = 0; at < length;) {
+            DWORD written = 0;
+            if (!WriteConsoleW(console, wide.get() + at, static_cast<DWORD>(length - at), &written,
+                               nullptr) ||
+                written == 0) {
+                errno = EIO;
+                return false;
+            }
+            at += static_cast<int>(written);
+        }
+        bytes += n;
+        size -= n;
+    }
+    return true;
+}
+#else
+bool IsTerminal(std::FILE* file) {
+    return isatty(fileno(file)) == 1;
+}
+
+void NameBrokenPipe() {}
+#endif
+
+// Where the sentences go: a stream, or on Windows a console.
+struct Sink {
+    std::FILE* file;
+#ifdef _WIN32
+    HANDLE console = nullptr;
+    UINT codePage = CP_UTF8;
+#endif
+};
+
+bool Emit(const Sink& sink, const char* bytes, std::size_t size) {
+#ifdef _WIN32
+    if (sink.console != nullptr) {
+        return WriteConsoleText(sink.console, bytes, size, sink.codePage);
+    }
+#endif
+    if (std::fwrite(bytes, 1, size, sink.file) != size) {
+        NameBrokenPipe();
+        return false;
+    }
+    return true;
+}
+
+// Builds count sentences a chunk at a time and hands them on. A stream gets
+// whole chunks, cut anywhere; a console gets whole sentences.
+bool WriteTo(const Sink& sink, int32_t count, const TextShape& shape) {
+    const std::size_t room = ShapedRoom(shape);
+    std::unique_ptr<char[]> buffer(new char[kCliChunkSize + room]);
+    char* const start = buffer.get();
+    char* const chunkEnd = start + kCliChunkSize;
+#ifdef _WIN32
+    const bool wholeSentences = sink.console != nullptr;
+#else
+    const bool wholeSentences = false;
+#endif
+    TextRun run{count};
+    char* p = start;
+    while (run.done < run.count) {
+        p = WriteShaped(p, chunkEnd - 1, shape, run);
+        if (p >= chunkEnd) {
+            const std::size_t n =
+                wholeSentences ? static_cast<std::size_t>(p - start) : kCliChunkSize;
+            if (!Emit(sink, start, n)) {
+                return false;
+            }
+            std::memmove(start, start + n, static_cast<std::size_t>(p - start) - n);
+            p -= n;
+        }
+    }
+    if (p > start && !Emit(sink, start, static_cast<std::size_t>(p - start))) {
+        return false;
+    }
+    if (std::fflush(sink.file) != 0 || std::ferror(sink.file)) {
+        NameBrokenPipe();
+        return false;
+    }
+    return true;
+}
+
+// Writes text to out and makes sure that it got there.
+bool WriteAll(std::FILE* out, const std::string& text) {
+    const bool ok =
+        std::fputs(text.c_str(), out) >= 0 && std::fflush(out) == 0 && !std::ferror(out);
+    if (!ok) {
+        NameBrokenPipe();
+    }
+    return ok;
+}
+
+int WriteError(std::FILE* err) {
+    std::fprintf(err, "%s: write error: %s\n", kProgram, std::strerror(errno));
+    return 1;
 }
 
 } // namespace
 
-void AppendAsUtf8(std::string& out, const std::string& text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            continue; // CR LF becomes LF
-        }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0xA0) {
-            const uint16_t cp = kHigh1252[c - 0x80];
-            AppendCodePoint(out, cp != 0 ? cp : 0xFFFD);
+TextShape ShapeOf(const CliStyle& style) {
+    const std::string_view eol = style.eol == CliEol::CrLf ? "\r\n" : "\n";
+    const bool paragraphs = style.layout == CliLayout::Paragraphs;
+    TextShape shape{};
+    shape.perGroup = paragraphs ? style.perParagraph : 1;
+    shape.join = MakePiece(" ");
+    switch (style.format) {
+    case CliFormat::Text:
+        shape.form = style.encoding == CliEncoding::Cp1252 ? PhraseForm::Cp1252 : PhraseForm::Utf8;
+        if (style.layout == CliLayout::Blocks) {
+            shape.open = MakePiece("   ");
+            shape.close = MakePiece(" ", std::string(eol) + std::string(eol));
         } else {
-            AppendCodePoint(out, c); // 0xA0..0xFF are Latin-1
+            shape.close = MakePiece(eol);
+            if (paragraphs) {
+                shape.between = MakePiece(eol);
+            }
         }
+        break;
+    case CliFormat::Html:
+        shape.form = PhraseForm::Html;
+        shape.open = MakePiece("<p>");
+        shape.close = MakePiece("</p>", eol);
+        break;
+    case CliFormat::Json:
+        shape.form = PhraseForm::Json;
+        shape.perGroup = 1;
+        shape.open = MakePiece("{\"text\": \"");
+        shape.rows = MakePiece("\", \"rows\": [");
+        shape.close = MakePiece("]}", eol);
+        break;
     }
+    return shape;
 }
 
-bool WriteGeneratedText(int32_t count, bool utf8, std::FILE* out) {
-    // Whole blocks, about one chunk at a time, so any count runs in constant memory.
-    const int32_t perChunk = static_cast<int32_t>(kCliChunkSize / MeanBlockLength());
-    std::string chunk, converted;
-    for (int32_t done = 0; done < count;) {
-        const int32_t n = count - done < perChunk ? count - done : perChunk;
-        chunk.clear();
-        AppendGeneratedBlocks(chunk, n);
-        done += n;
-        std::string* bytes = &chunk;
-        if (utf8) {
-            converted.clear();
-            AppendAsUtf8(converted, chunk);
-            bytes = &converted;
-        }
-        if (!Flush(*bytes, out)) {
-            return false;
-        }
-    }
-    return std::fflush(out) == 0;
+bool WriteSentences(int32_t count, const TextShape& shape, std::FILE* out) {
+    return WriteTo(Sink{out}, count, shape);
 }
 
 int RunCli(int argc, char** argv, std::FILE* out, std::FILE* err) {
-    std::optional<std::string> countText;
-    std::optional<long double> seed;
-    bool utf8 = false;
-    bool onlyCounts = false;
-
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        const bool option = !onlyCounts && arg.size() > 1 && arg[0] == '-' && !LooksLikeCount(arg);
-        if (!option) {
-            if (countText) {
-                return UsageError(err, "extra argument '" + std::string(arg) + "'");
-            }
-            countText = std::string(arg);
-        } else if (arg == "--") {
-            onlyCounts = true;
-        } else if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, out);
-            return std::fflush(out) == 0 ? 0 : 1;
-        } else if (arg == "--version") {
-            std::fprintf(out, "%s %s\n", kProgram, BLATERIX_VERSION);
-            return std::fflush(out) == 0 ? 0 : 1;
-        } else if (arg == "--utf8") {
-            utf8 = true;
-        } else if (arg == "--seed" || arg.rfind("--seed=", 0) == 0) {
-            const char* value = nullptr;
-            if (arg == "--seed") {
-                if (i + 1 >= argc) {
-                    return UsageError(err, "option '--seed' needs a number of seconds");
-                }
-                value = argv[++i];
-            } else {
-                value = argv[i] + std::strlen("--seed=");
-            }
-            seed = ParseSeconds(value);
-            if (!seed) {
-                return UsageError(err, "'" + std::string(value) +
-                                           "' is not a decimal number of seconds");
-            }
-        } else {
-            return UsageError(err, "unknown option '" + std::string(arg) + "'");
-        }
+    Request request;
+    if (const std::optional<Usage> problem = ParseCommandLine(argc, argv, request)) {
+        return Report(err, *problem);
+    }
+    if (request.action == Request::Action::Help) {
+        return WriteAll(out, kUsage) ? 0 : WriteError(err);
+    }
+    if (request.action == Request::Action::Version) {
+        return WriteAll(out, std::string(kProgram) + " " + BLATERIX_VERSION + "\n")
+                   ? 0
+                   : WriteError(err);
     }
 
-    FillPhraseTable();
-    RandomSeed(seed ? *seed : static_cast<long double>(ClockSeconds()));
-    const int32_t count = countText ? RoundToWhole(ParseNumber(*countText)) : 10;
-    if (!WriteGeneratedText(count, utf8, out)) {
-        if (errno == EPIPE) {
-            return 0; // the reader has gone, as with any Unix filter
-        }
-        std::fprintf(err, "%s: write error: %s\n", kProgram, std::strerror(errno));
-        return 1;
+    const bool terminal = IsTerminal(out);
+    CliStyle style;
+    if (const std::optional<Usage> problem = StyleFor(request, terminal, style)) {
+        return Report(err, *problem);
+    }
+
+    const float seed = request.seed ? *request.seed : static_cast<float>(ClockSeconds());
+    RandomSeed(seed);
+    if (request.printSeed) {
+        std::fprintf(err, "%s\n", SeedText(seed).c_str());
+        std::fflush(err);
+    }
+
+    // The writer hands over whole chunks; a stream buffer would only split
+    // each of them into two writes. Nothing has been written to out yet.
+    std::setvbuf(out, nullptr, _IONBF, 0);
+    Sink sink{out};
+#ifdef _WIN32
+    sink.console = ConsoleOf(out);
+    sink.codePage =
+        style.encoding == CliEncoding::Cp1252 && style.format == CliFormat::Text ? 1252 : CP_UTF8;
+#endif
+    if (!WriteTo(sink, request.count.value_or(10), ShapeOf(style))) {
+        return WriteError(err);
     }
     return 0;
 }

@@ -80,9 +80,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(std::isfinite(value));
     Check(RoundToWhole(value) == ReferenceCount(value));
 
+    // The reading agrees with ParseNumber, and the part it took reads the same on its own.
+    const NumberReading reading = ReadNumber(text);
+    Check(SameBits(reading.value, value));
+    Check(reading.length <= size);
+    if (reading.length == 0) {
+        Check(value == 0 && !reading.overflow);
+    } else {
+        const NumberReading prefix = ReadNumber(text.substr(0, reading.length));
+        Check(SameBits(prefix.value, value));
+        Check(prefix.length == reading.length && prefix.overflow == reading.overflow);
+    }
+
     // Leading blanks are skipped.
     const std::string padded = " \t\n" + std::string(text);
     Check(SameBits(ParseNumber(padded), value));
+    Check(ReadNumber(padded).length == (reading.length == 0 ? 0 : reading.length + 3));
 
     // A minus sign in front of a plain decimal text negates it, zero included.
     std::size_t start = 0;

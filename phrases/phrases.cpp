@@ -3,8 +3,12 @@
 #include "random/random.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <new>
+#include <span>
+#include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -105,156 +109,419 @@ constexpr std::string_view kFragments[kPhraseColumns][kPhraseRows] = {
     },
 };
 
-// The process-wide table, empty until FillPhraseTable runs.
-std::string_view PhraseTable[kPhraseColumns][kPhraseRows];
+// Every other form of the table is derived from this list at compile time.
 
-// The same fragments with their trailing space, each in a fixed-size slot so
-// that a block is put together from whole-slot copies of constant size (the
-// bytes after a fragment's length are overwritten by what follows it).
-constexpr std::size_t kSlotSize = 80;
-struct Slot {
-    char bytes[kSlotSize];
-    std::size_t length;
-};
-Slot Slots[kPhraseColumns][kPhraseRows];
+// The code points of Windows-1252 bytes 0x80..0x9F; 0 where the byte is unassigned.
+constexpr uint16_t kHigh1252[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-constexpr std::string_view kIndent = "   ";
-constexpr std::string_view kSeparator = "\r\n\r\n";
-// Room that WriteBlock may scribble on past the end of a block.
-constexpr std::size_t kOvershoot = kSlotSize;
+// Puts text at out when out is not null; returns its length either way.
+constexpr std::size_t Put(char* out, std::string_view text) {
+    if (out != nullptr) {
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            out[i] = text[i];
+        }
+    }
+    return text.size();
+}
 
-// How many bytes to copy for a fragment of a column: its longest fragment
-// and the space, rounded up to whole 16-byte pieces.
-constexpr std::size_t CopySize(int column) {
+constexpr std::size_t PutUtf8(char* out, uint32_t cp) {
+    char bytes[3] = {};
+    std::size_t n = 0;
+    if (cp < 0x80) {
+        bytes[n++] = static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        bytes[n++] = static_cast<char>(0xC0 | (cp >> 6));
+        bytes[n++] = static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        bytes[n++] = static_cast<char>(0xE0 | (cp >> 12));
+        bytes[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        bytes[n++] = static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return Put(out, std::string_view(bytes, n));
+}
+
+// How one Windows-1252 byte is written in a form, at out when out is not null; returns the length.
+constexpr std::size_t EncodeByte(char* out, unsigned char c, PhraseForm form) {
+    if (form == PhraseForm::Cp1252) {
+        if (out != nullptr) {
+            *out = static_cast<char>(c);
+        }
+        return 1;
+    }
+    if (form == PhraseForm::Html) {
+        switch (c) {
+        case '&':
+            return Put(out, "&amp;");
+        case '<':
+            return Put(out, "&lt;");
+        case '>':
+            return Put(out, "&gt;");
+        default:
+            break;
+        }
+    }
+    if (form == PhraseForm::Json) {
+        constexpr char kHex[] = "0123456789abcdef";
+        if (c == '"' || c == '\\') {
+            const char escaped[2] = {'\\', static_cast<char>(c)};
+            return Put(out, std::string_view(escaped, 2));
+        }
+        if (c < 0x20) {
+            const char escaped[6] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 15]};
+            return Put(out, std::string_view(escaped, 6));
+        }
+    }
+    if (c >= 0x80 && c < 0xA0) {
+        const uint16_t cp = kHigh1252[c - 0x80];
+        return PutUtf8(out, cp != 0 ? cp : 0xFFFD);
+    }
+    return PutUtf8(out, c); // ASCII, and 0xA0..0xFF as in Latin-1
+}
+
+// A Windows-1252 text in a form, at out when out is not null; returns the length.
+constexpr std::size_t Encode(char* out, std::string_view text, PhraseForm form) {
+    std::size_t n = 0;
+    for (const char c : text) {
+        n += EncodeByte(out != nullptr ? out + n : nullptr, static_cast<unsigned char>(c), form);
+    }
+    return n;
+}
+
+constexpr bool EncodesAs(std::string_view text, PhraseForm form, std::string_view expected) {
+    char out[64] = {};
+    const std::size_t n = Encode(out, text, form);
+    return std::string_view(out, n) == expected;
+}
+static_assert(EncodesAs("ci\xF2", PhraseForm::Utf8, "ci\xC3\xB2"));
+static_assert(EncodesAs("\x80\x81", PhraseForm::Utf8, "\xE2\x82\xAC\xEF\xBF\xBD"));
+static_assert(EncodesAs("a<b&c>\"", PhraseForm::Html, "a&lt;b&amp;c&gt;\""));
+static_assert(EncodesAs("\"\\\n\xE0", PhraseForm::Json, "\\\"\\\\\\u000a\xC3\xA0"));
+static_assert(EncodesAs("\xE0<", PhraseForm::Cp1252, "\xE0<"));
+
+// The bytes that a fragment and its space take in a column's slots: the
+// longest fragment of the column and the space, rounded up to whole 16-byte
+// pieces. A block is put together from whole-slot copies of this constant
+// size; the bytes after a fragment's own length are overwritten by what
+// follows it.
+constexpr std::size_t SlotSize(PhraseForm form, int column) {
     std::size_t longest = 0;
-    for (const auto& fragment : kFragments[column]) {
-        longest = std::max(longest, fragment.size() + 1);
+    for (const std::string_view fragment : kFragments[column]) {
+        longest = std::max(longest, Encode(nullptr, fragment, form) + 1);
     }
     return (longest + 15) / 16 * 16;
 }
 
-template <int Column> char* PutFragment(char* p) {
-    static_assert(CopySize(Column) <= kSlotSize, "every fragment and its space fit a slot");
-    // The draw for a column comes just before its fragment.
-    const Slot& slot = Slots[Column][RandomRange(1, kPhraseRows) - 1];
-    std::memcpy(p, slot.bytes, CopySize(Column));
-    return p + slot.length;
+template <PhraseForm Form, int Column> struct ColumnSlots {
+    alignas(16) char bytes[kPhraseRows][SlotSize(Form, Column)];
+    uint8_t length[kPhraseRows]; // the fragment and its space
+};
+
+template <PhraseForm Form, int Column> constexpr ColumnSlots<Form, Column> MakeSlots() {
+    ColumnSlots<Form, Column> slots{};
+    for (int row = 0; row < kPhraseRows; ++row) {
+        for (char& c : slots.bytes[row]) {
+            c = ' ';
+        }
+        const std::size_t n = Encode(slots.bytes[row], kFragments[Column][row], Form);
+        slots.length[row] = static_cast<uint8_t>(n + 1);
+    }
+    return slots;
 }
 
-// Writes one block at p and returns its end; needs MaxBlockLength() + kOvershoot bytes.
-char* WriteBlock(char* p) {
-    static_assert(kPhraseColumns == 7, "one PutFragment per column");
-    std::memcpy(p, kIndent.data(), kIndent.size());
-    p += kIndent.size();
-    p = PutFragment<0>(p);
-    p = PutFragment<1>(p);
-    p = PutFragment<2>(p);
-    p = PutFragment<3>(p);
-    p = PutFragment<4>(p);
-    p = PutFragment<5>(p);
-    p = PutFragment<6>(p);
-    std::memcpy(p, kSeparator.data(), kSeparator.size());
-    return p + kSeparator.size();
+template <PhraseForm Form, int Column>
+constexpr ColumnSlots<Form, Column> kSlots = MakeSlots<Form, Column>();
+
+using FragmentViews = std::array<std::array<std::string_view, kPhraseRows>, kPhraseColumns>;
+
+// Views of the slots without the space: what Fragment returns is what the writer copies.
+template <PhraseForm Form> constexpr FragmentViews MakeViews() {
+    FragmentViews views{};
+    [&]<std::size_t... Columns>(std::index_sequence<Columns...>) {
+        (
+            [&] {
+                constexpr int kColumn = static_cast<int>(Columns);
+                for (int row = 0; row < kPhraseRows; ++row) {
+                    views[kColumn][row] = std::string_view(kSlots<Form, kColumn>.bytes[row],
+                                                           kSlots<Form, kColumn>.length[row] - 1u);
+                }
+            }(),
+            ...);
+    }
+    (std::make_index_sequence<kPhraseColumns>{});
+    return views;
 }
 
-std::size_t LongestBlock() {
-    std::size_t length = kIndent.size() + kSeparator.size();
-    for (const auto& column : kFragments) {
+template <PhraseForm Form> constexpr FragmentViews kViews = MakeViews<Form>();
+
+static_assert(kViews<PhraseForm::Cp1252>[3][4] == "in una visione organica e ricondotta ad unit\xE0"
+                                                  ",");
+static_assert(kViews<PhraseForm::Utf8>[6][2] == "un indispensabile salto di qualit\xC3\xA0"
+                                                ".");
+
+// The sum of a form's slot sizes: what the seven copies of a sentence may touch.
+constexpr std::size_t SentenceReach(PhraseForm form) {
+    std::size_t reach = 0;
+    for (int column = 0; column < kPhraseColumns; ++column) {
+        reach += SlotSize(form, column);
+    }
+    return reach;
+}
+
+constexpr std::size_t kMaxReach =
+    std::max({SentenceReach(PhraseForm::Cp1252), SentenceReach(PhraseForm::Utf8),
+              SentenceReach(PhraseForm::Html), SentenceReach(PhraseForm::Json)});
+
+// The longest sentence of a form with its last space, and its expected length over uniform
+// draws in 1/1000 bytes.
+constexpr std::size_t LongestSentence(PhraseForm form) {
+    std::size_t length = 0;
+    for (int column = 0; column < kPhraseColumns; ++column) {
         std::size_t longest = 0;
-        for (const auto& fragment : column) {
-            longest = std::max(longest, fragment.size());
+        for (const std::string_view fragment : kFragments[column]) {
+            longest = std::max(longest, Encode(nullptr, fragment, form));
         }
         length += longest + 1;
     }
     return length;
 }
-
-// The expected block length, in 1/1000 bytes, over uniform draws.
-std::size_t MeanBlockMillis() {
-    std::size_t total = (kIndent.size() + kSeparator.size()) * 1000;
+constexpr std::size_t MeanSentenceMillis(PhraseForm form) {
+    std::size_t total = 0;
     for (const auto& column : kFragments) {
-        for (const auto& fragment : column) {
-            total += (fragment.size() + 1) * 1000 / kPhraseRows;
+        for (const std::string_view fragment : column) {
+            total += (Encode(nullptr, fragment, form) + 1) * 1000 / kPhraseRows;
         }
     }
     return total;
 }
 
-} // namespace
+constexpr std::string_view kIndent = "   ";
+constexpr std::string_view kBlockEnd = " \r\n\r\n";
+constexpr std::size_t kLongestBlock =
+    kIndent.size() + LongestSentence(PhraseForm::Cp1252) + kBlockEnd.size() - 1;
 
-void FillPhraseTable() {
-    for (int column = 0; column < kPhraseColumns; ++column) {
-        for (int row = 0; row < kPhraseRows; ++row) {
-            const std::string_view fragment = kFragments[column][row];
-            PhraseTable[column][row] = fragment;
-            Slot& slot = Slots[column][row];
-            std::memset(slot.bytes, ' ', kSlotSize);
-            std::memcpy(slot.bytes, fragment.data(), fragment.size());
-            slot.length = fragment.size() + 1;
-        }
-    }
+// The text of a row in the rows list, with the comma that follows it.
+struct RowText {
+    char bytes[4];
+    std::size_t size;
+};
+constexpr RowText kRowTexts[kPhraseRows + 1] = {
+    {"", 0},   {"1,", 2}, {"2,", 2}, {"3,", 2}, {"4,", 2},  {"5,", 2},
+    {"6,", 2}, {"7,", 2}, {"8,", 2}, {"9,", 2}, {"10,", 3},
+};
+
+char* PutPiece(char* p, const TextPiece& piece) {
+    std::memcpy(p, piece.bytes, sizeof piece.bytes);
+    return p + piece.size;
 }
 
+template <PhraseForm Form, int Column> char* PutFragment(char* p, int32_t row) {
+    const auto& slots = kSlots<Form, Column>;
+    std::memcpy(p, slots.bytes[row - 1], sizeof slots.bytes[0]);
+    return p + slots.length[row - 1];
+}
+
+// Seven fragments, each with its space, for rows 1..10; touches SentenceReach(Form) bytes.
+template <PhraseForm Form> char* PutSentence(char* p, const int32_t (&rows)[kPhraseColumns]) {
+    [&]<std::size_t... Columns>(std::index_sequence<Columns...>) {
+        ((p = PutFragment<Form, static_cast<int>(Columns)>(p, rows[Columns])), ...);
+    }
+    (std::make_index_sequence<kPhraseColumns>{});
+    return p;
+}
+
+// The rows of a sentence after the rows piece, "1,1,9,3,3,7,4".
+char* PutRows(char* p, const TextPiece& piece, const int32_t (&rows)[kPhraseColumns]) {
+    p = PutPiece(p, piece);
+#pragma GCC unroll 7
+    for (const int32_t row : rows) {
+        std::memcpy(p, kRowTexts[row].bytes, sizeof kRowTexts[row].bytes);
+        p += kRowTexts[row].size;
+    }
+    return p - 1; // no comma after the last row
+}
+
+// The loops below are flattened so that the draws, the copies and the pieces
+// become one loop body. The shape and the counters are copied in: stores
+// through p could otherwise alias them, and they would be read again from
+// memory for every sentence.
+
+// Sentences each in a group of its own, nothing between groups: the layouts
+// with one sentence per block or line.
+template <PhraseForm Form, bool Rows>
+[[gnu::flatten]] char* WriteSingles(char* p, const char* limit, const TextShape& given,
+                                    TextRun& progress) {
+    const TextPiece open = given.open, close = given.close, rowsPiece = given.rows;
+    int32_t done = progress.done;
+    const int32_t count = progress.count;
+    for (; done < count && p <= limit; ++done) {
+        p = PutPiece(p, open);
+        // The draw for a column comes before its fragment, seven in column order.
+        int32_t rows[kPhraseColumns];
+        RandomRanges(1, kPhraseRows, rows);
+        p = PutSentence<Form>(p, rows) - 1; // the pieces say what follows the last fragment
+        if constexpr (Rows) {
+            p = PutRows(p, rowsPiece, rows);
+        }
+        p = PutPiece(p, close);
+    }
+    progress.done = done;
+    return p;
+}
+
+// Any shape: groups of several sentences, pieces between groups.
+template <PhraseForm Form>
+[[gnu::flatten]] char* WriteGroups(char* p, const char* limit, const TextShape& given,
+                                   TextRun& progress) {
+    const TextShape shape = given;
+    TextRun run = progress;
+    while (run.done < run.count && p <= limit) {
+        if (run.inGroup == 0) {
+            if (run.done > 0) {
+                p = PutPiece(p, shape.between);
+            }
+            p = PutPiece(p, shape.open);
+        }
+        int32_t rows[kPhraseColumns];
+        RandomRanges(1, kPhraseRows, rows);
+        p = PutSentence<Form>(p, rows) - 1;
+        if (shape.rows.size != 0) {
+            p = PutRows(p, shape.rows, rows);
+        }
+        ++run.done;
+        if (++run.inGroup == shape.perGroup || run.done == run.count) {
+            run.inGroup = 0;
+            p = PutPiece(p, shape.close);
+        } else {
+            p = PutPiece(p, shape.join);
+        }
+    }
+    progress = run;
+    return p;
+}
+
+template <PhraseForm Form>
+char* WriteShapedAs(char* p, const char* limit, const TextShape& shape, TextRun& run) {
+    if (shape.perGroup != 1 || shape.between.size != 0) {
+        return WriteGroups<Form>(p, limit, shape, run);
+    }
+    return shape.rows.size != 0 ? WriteSingles<Form, true>(p, limit, shape, run)
+                                : WriteSingles<Form, false>(p, limit, shape, run);
+}
+
+} // namespace
+
+void FillPhraseTable() {}
+
 std::string_view Fragment(int column, int row) {
+    return FragmentIn(PhraseForm::Cp1252, column, row);
+}
+
+std::string_view FragmentIn(PhraseForm form, int column, int row) {
     if (column < 1 || column > kPhraseColumns || row < 1 || row > kPhraseRows) {
         return {};
     }
-    return PhraseTable[column - 1][row - 1];
+    switch (form) {
+    case PhraseForm::Cp1252:
+        break;
+    case PhraseForm::Utf8:
+        return kViews<PhraseForm::Utf8>[column - 1][row - 1];
+    case PhraseForm::Html:
+        return kViews<PhraseForm::Html>[column - 1][row - 1];
+    case PhraseForm::Json:
+        return kViews<PhraseForm::Json>[column - 1][row - 1];
+    }
+    return kViews<PhraseForm::Cp1252>[column - 1][row - 1];
 }
 
-std::string BuildPhrase() {
-    std::string sentence;
-    sentence.resize_and_overwrite(MaxBlockLength() + kOvershoot, [](char* data, std::size_t) {
-        char* end = WriteBlock(data);
-        // Keep only the sentence: drop the indent and the separator.
-        const std::size_t length =
-            static_cast<std::size_t>(end - data) - kIndent.size() - kSeparator.size();
-        std::memmove(data, data + kIndent.size(), length);
-        return length;
-    });
-    return sentence;
+TextPiece MakePiece(std::string_view a, std::string_view b) {
+    TextPiece piece{};
+    if (a.size() + b.size() > sizeof piece.bytes) {
+        throw std::length_error("a text piece holds at most 16 bytes");
+    }
+    // std::copy, not memcpy: an empty view may have no data at all.
+    std::copy(b.begin(), b.end(), std::copy(a.begin(), a.end(), piece.bytes));
+    piece.size = a.size() + b.size();
+    return piece;
 }
 
-void AppendGeneratedBlocks(std::string& out, int32_t count) {
+TextShape BlockShape() {
+    TextShape shape{};
+    shape.form = PhraseForm::Cp1252;
+    shape.open = MakePiece(kIndent);
+    shape.close = MakePiece(kBlockEnd);
+    shape.perGroup = 1;
+    return shape;
+}
+
+char* WriteShaped(char* p, const char* limit, const TextShape& shape, TextRun& run) {
+    switch (shape.form) {
+    case PhraseForm::Cp1252:
+        break;
+    case PhraseForm::Utf8:
+        return WriteShapedAs<PhraseForm::Utf8>(p, limit, shape, run);
+    case PhraseForm::Html:
+        return WriteShapedAs<PhraseForm::Html>(p, limit, shape, run);
+    case PhraseForm::Json:
+        return WriteShapedAs<PhraseForm::Json>(p, limit, shape, run);
+    }
+    return WriteShapedAs<PhraseForm::Cp1252>(p, limit, shape, run);
+}
+
+std::size_t ShapedRoom(const TextShape&) {
+    // Two pieces before the sentence, its seven copies, the rows piece, the
+    // rows and the closing piece; each piece copy writes 16 bytes, each row 4.
+    constexpr std::size_t kPiece = sizeof(TextPiece::bytes);
+    return 2 * kPiece + kMaxReach + kPiece + kPhraseColumns * 3 + 4 + kPiece;
+}
+
+void AppendShaped(std::string& out, const TextShape& shape, int32_t count) {
     if (count <= 0) {
         return;
     }
-    const std::size_t block = MaxBlockLength() + kOvershoot;
-    int32_t done = 0;
-    while (done < count) {
+    const std::size_t room = ShapedRoom(shape);
+    const std::size_t pieces = shape.open.size + shape.close.size + shape.between.size +
+                               shape.join.size + shape.rows.size + kPhraseColumns * 3;
+    const std::size_t meanMillis = MeanSentenceMillis(shape.form) + pieces * 1000;
+    TextRun run{count};
+    while (run.done < run.count) {
         // Room for the expected length of what is left plus a little: far
         // beyond the spread of the draws. Should they still run past it, the
         // text grows and the loop goes on.
         const std::size_t size = out.size();
-        const std::size_t left = static_cast<std::size_t>(count - done);
-        if (left > (out.max_size() - size) / block) {
+        const std::size_t left = static_cast<std::size_t>(run.count - run.done);
+        if (left > (out.max_size() - size) / room) {
             throw std::bad_alloc(); // more than this address space can hold
         }
-        const std::size_t expected =
-            left / 1000 * MeanBlockMillis() + left % 1000 * MeanBlockMillis() / 1000;
-        const std::size_t room = size + expected + expected / 100 + 2 * block;
-        out.resize_and_overwrite(std::max({room, size + size / 2, size + block}),
+        const std::size_t expected = left / 1000 * meanMillis + left % 1000 * meanMillis / 1000;
+        const std::size_t wanted = size + expected + expected / 100 + 2 * room;
+        out.resize_and_overwrite(std::max({wanted, size + size / 2, size + room}),
                                  [&](char* data, std::size_t capacity) {
-                                     char* p = data + size;
-                                     char* const last = data + capacity - block;
-                                     while (done < count && p <= last) {
-                                         p = WriteBlock(p);
-                                         ++done;
-                                     }
-                                     return static_cast<std::size_t>(p - data);
+                                     char* const end = WriteShaped(
+                                         data + size, data + capacity - room, shape, run);
+                                     return static_cast<std::size_t>(end - data);
                                  });
     }
 }
 
-std::size_t MeanBlockLength() { return MeanBlockMillis() / 1000; }
-
-std::size_t MaxBlockLength() {
-    static const std::size_t longest = LongestBlock();
-    return longest;
+std::string BuildPhrase() {
+    TextShape shape{};
+    shape.form = PhraseForm::Cp1252;
+    shape.close = MakePiece(" ");
+    shape.perGroup = 1;
+    std::string sentence;
+    AppendShaped(sentence, shape, 1);
+    return sentence;
 }
 
 std::string GenerateText(int32_t count) {
     std::string text;
-    AppendGeneratedBlocks(text, count);
+    AppendShaped(text, BlockShape(), count);
     return text;
+}
+
+std::size_t MaxBlockLength() {
+    return kLongestBlock;
 }

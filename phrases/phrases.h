@@ -2,6 +2,7 @@
 // composition of sentences and of the generated text.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -9,24 +10,70 @@
 constexpr int kPhraseColumns = 7;
 constexpr int kPhraseRows = 10;
 
-// Stores the 70 fragments in the process-wide table; run once at start-up.
+// The forms in which the table is kept; all of them come from the one list of fragments.
+enum class PhraseForm {
+    Cp1252, // the program's own bytes
+    Utf8,   // the same text in UTF-8
+    Html,   // UTF-8, escaped for the content of an HTML element
+    Json,   // UTF-8, escaped for a JSON string
+};
+
+// Nothing to do: the table is built into the program. Start-up still calls it first.
 void FillPhraseTable();
 
-// The fragment at (column 1..7, row 1..10); empty outside that range or before the table is filled.
+// The fragment at (column 1..7, row 1..10); empty outside that range.
 std::string_view Fragment(int column, int row);
+
+// The fragment at (column 1..7, row 1..10) in the given form; empty outside that range.
+std::string_view FragmentIn(PhraseForm form, int column, int row);
 
 // One sentence: seven fragments in column order, each followed by one space; seven draws.
 std::string BuildPhrase();
 
-// Appends count blocks ("   ", a sentence, CR LF CR LF) to out, seven draws
-// each; none for count <= 0; throws std::bad_alloc when they cannot be held.
-void AppendGeneratedBlocks(std::string& out, int32_t count);
-
-// count blocks (none for count <= 0); throws std::bad_alloc when the text cannot be held.
+// count blocks ("   ", a sentence, CR LF CR LF), seven draws each; none for count <= 0;
+// throws std::bad_alloc when the text cannot be held.
 std::string GenerateText(int32_t count);
 
-// The expected length of a block over uniform draws, in bytes, rounded down.
-std::size_t MeanBlockLength();
-
-// The longest block that AppendGeneratedBlock can produce, in bytes.
+// The longest block that GenerateText can produce, in bytes.
 std::size_t MaxBlockLength();
+
+// A short text that the writer puts around sentences.
+struct TextPiece {
+    char bytes[16];
+    std::size_t size;
+};
+
+// The piece a followed by b; throws std::length_error when that exceeds 16 bytes.
+TextPiece MakePiece(std::string_view a, std::string_view b = {});
+
+// How sentences are laid out: in groups of perGroup, each group opened and closed by a piece.
+// A sentence's own last space is left out; the pieces say what follows it.
+struct TextShape {
+    PhraseForm form;
+    TextPiece open;    // before the first sentence of a group
+    TextPiece join;    // between two sentences of a group
+    TextPiece close;   // after the last sentence of a group
+    TextPiece between; // between two groups
+    TextPiece rows;    // if not empty: after each sentence, followed by its rows as "1,1,9,3,3,7,4"
+    int32_t perGroup;  // sentences in a group, 1 or more
+};
+
+// The program's own layout: "   ", the sentence with its last space, CR LF CR LF.
+TextShape BlockShape();
+
+// How far a writer has come through count sentences.
+struct TextRun {
+    int32_t count = 0;   // sentences in all
+    int32_t done = 0;    // sentences written so far
+    int32_t inGroup = 0; // of those, the ones in the group under way
+};
+
+// Writes the run's next sentences from p on while p <= limit, seven draws each; returns the end.
+char* WriteShaped(char* p, const char* limit, const TextShape& shape, TextRun& run);
+
+// How many bytes from limit on WriteShaped may touch.
+std::size_t ShapedRoom(const TextShape& shape);
+
+// Appends count sentences in the given shape to out; throws std::bad_alloc when they cannot be
+// held.
+void AppendShaped(std::string& out, const TextShape& shape, int32_t count);

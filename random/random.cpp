@@ -1,5 +1,7 @@
 #include "random/random.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 
 #ifdef _WIN32
@@ -16,6 +18,28 @@ constexpr uint32_t kIncrement = 1u;
 
 uint32_t State = kStartState;
 
+// The k-step map: k steps take the state s to mul * s + add (mod 2^32).
+struct Jump {
+    uint32_t mul, add;
+};
+constexpr std::size_t kMaxJump = 8;
+constexpr std::array<Jump, kMaxJump + 1> kJumps = [] {
+    std::array<Jump, kMaxJump + 1> jumps{};
+    jumps[0] = {1u, 0u};
+    for (std::size_t k = 1; k <= kMaxJump; ++k) {
+        jumps[k] = {jumps[k - 1].mul * kMultiplier, jumps[k - 1].add * kMultiplier + kIncrement};
+    }
+    return jumps;
+}();
+static_assert(kJumps[1].mul == kMultiplier && kJumps[1].add == kIncrement);
+
+// The draw that a step to state makes in [lo, lo + count).
+int32_t DrawFrom(uint32_t state, int64_t lo, uint64_t count) {
+    const uint64_t k = state >> 1; // below 2^31
+    // k * count < 2^63, so the product never overflows.
+    return static_cast<int32_t>(lo + static_cast<int64_t>((k * count) >> 31));
+}
+
 } // namespace
 
 void RandomSeed(long double x) {
@@ -30,9 +54,26 @@ int32_t RandomRange(int32_t a, int32_t b) {
     const int64_t hi = a < b ? b : a;
     const uint64_t count = static_cast<uint64_t>(hi - lo + 1); // 1 .. 2^32, exact
     State = State * kMultiplier + kIncrement;                  // wraps mod 2^32
-    const uint64_t k = State >> 1;                             // below 2^31
-    // k * count < 2^63, so the product never overflows.
-    return static_cast<int32_t>(lo + static_cast<int64_t>((k * count) >> 31));
+    return DrawFrom(State, lo, count);
+}
+
+void RandomRanges(int32_t a, int32_t b, std::span<int32_t> out) {
+    const int64_t lo = a < b ? a : b;
+    const int64_t hi = a < b ? b : a;
+    const uint64_t count = static_cast<uint64_t>(hi - lo + 1);
+    // Each state of a group comes straight from the group's first one, so
+    // the draws do not wait for each other.
+    uint32_t state = State;
+    for (std::size_t at = 0; at < out.size();) {
+        const std::size_t n = std::min(kMaxJump, out.size() - at);
+#pragma GCC unroll 8
+        for (std::size_t k = 1; k <= n; ++k) {
+            out[at + k - 1] = DrawFrom(kJumps[k].mul * state + kJumps[k].add, lo, count);
+        }
+        state = kJumps[n].mul * state + kJumps[n].add;
+        at += n;
+    }
+    State = state;
 }
 
 double ClockSeconds() {

@@ -3,12 +3,16 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 // Sets the state to the IEEE binary32 bit pattern of x (rounded to nearest, ties to even).
 void RandomSeed(long double x);
 
 // Advances the state one step and returns a value in [min(a, b), max(a, b)].
 int32_t RandomRange(int32_t a, int32_t b);
+
+// Fills out with out.size() draws, exactly as that many RandomRange(a, b) calls would.
+void RandomRanges(int32_t a, int32_t b, std::span<int32_t> out);
 
 // Seconds since local midnight, millisecond resolution (local wall clock).
 double ClockSeconds();

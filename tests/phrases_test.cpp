@@ -6,15 +6,14 @@
 #include <cctype>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace {
 
 class PhrasesTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        FillPhraseTable();
-        RandomRestoreStartState();
-    }
+    // No FillPhraseTable here: the table must be usable from the start.
+    void SetUp() override { RandomRestoreStartState(); }
     void TearDown() override { RandomRestoreStartState(); }
 };
 
@@ -150,7 +149,7 @@ TEST_F(PhrasesTest, SentenceAndBlockShapes) {
     EXPECT_EQ(sentence.find('\r'), std::string::npos);
 
     std::string block;
-    AppendGeneratedBlocks(block, 1);
+    AppendShaped(block, BlockShape(), 1);
     EXPECT_EQ(block.substr(0, 3), "   ");
     EXPECT_NE(block[3], ' ');
     EXPECT_EQ(block.substr(block.size() - 4), "\r\n\r\n");
@@ -162,10 +161,10 @@ TEST_F(PhrasesTest, AppendingKeepsWhatIsThere) {
     const std::string two = GenerateText(2);
     RandomSeed(0.0L);
     std::string text = "kept";
-    AppendGeneratedBlocks(text, 1);
-    AppendGeneratedBlocks(text, 0);
-    AppendGeneratedBlocks(text, -3);
-    AppendGeneratedBlocks(text, 1);
+    AppendShaped(text, BlockShape(), 1);
+    AppendShaped(text, BlockShape(), 0);
+    AppendShaped(text, BlockShape(), -3);
+    AppendShaped(text, BlockShape(), 1);
     EXPECT_EQ(text, "kept" + two);
 }
 
@@ -176,6 +175,162 @@ TEST_F(PhrasesTest, SuccessiveCallsContinueTheSequence) {
     EXPECT_NE(first, second);
     RandomSeed(0.0L);
     EXPECT_EQ(GenerateText(2), first + second);
+}
+
+// The UTF-8 form of the three accented letters that the table uses.
+std::string AccentsToUtf8(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        switch (static_cast<unsigned char>(c)) {
+        case 0xE0:
+            out += "\xC3\xA0";
+            break;
+        case 0xF2:
+            out += "\xC3\xB2";
+            break;
+        case 0xF9:
+            out += "\xC3\xB9";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+TEST_F(PhrasesTest, EveryFormComesFromTheSameFragments) {
+    for (int column = 1; column <= kPhraseColumns; ++column) {
+        for (int row = 1; row <= kPhraseRows; ++row) {
+            SCOPED_TRACE(testing::Message() << "(" << column << ", " << row << ")");
+            const std::string utf8 = AccentsToUtf8(Fragment(column, row));
+            EXPECT_EQ(FragmentIn(PhraseForm::Cp1252, column, row), Fragment(column, row));
+            EXPECT_EQ(FragmentIn(PhraseForm::Utf8, column, row), utf8);
+            // No fragment holds a character that HTML or JSON would escape.
+            EXPECT_EQ(FragmentIn(PhraseForm::Html, column, row), utf8);
+            EXPECT_EQ(FragmentIn(PhraseForm::Json, column, row), utf8);
+        }
+    }
+    EXPECT_TRUE(FragmentIn(PhraseForm::Utf8, 8, 1).empty());
+}
+
+struct Drawn {
+    std::vector<int32_t> rows;          // seven per sentence
+    std::vector<std::string> sentences; // without their last space
+};
+
+Drawn DrawSentences(long double seed, int count, PhraseForm form) {
+    RandomSeed(seed);
+    Drawn drawn;
+    for (int i = 0; i < count; ++i) {
+        std::string sentence;
+        for (int column = 1; column <= kPhraseColumns; ++column) {
+            const int32_t row = RandomRange(1, 10);
+            drawn.rows.push_back(row);
+            sentence += FragmentIn(form, column, row);
+            sentence += ' ';
+        }
+        sentence.pop_back();
+        drawn.sentences.push_back(sentence);
+    }
+    return drawn;
+}
+
+TextShape Shape(PhraseForm form, std::string_view open, std::string_view join,
+                std::string_view close, std::string_view between, int32_t perGroup,
+                std::string_view rows = {}) {
+    return {form,
+            MakePiece(open),
+            MakePiece(join),
+            MakePiece(close),
+            MakePiece(between),
+            MakePiece(rows),
+            perGroup};
+}
+
+TEST_F(PhrasesTest, ShapesLayOutTheSameSentences) {
+    const Drawn d = DrawSentences(0.0L, 7, PhraseForm::Utf8);
+    const auto& s = d.sentences;
+    std::string rows1 = "1,1,9,3,3,7,4", rows2 = "2,4,5,1,5,1,9";
+    const struct {
+        const char* name;
+        TextShape shape;
+        int32_t count;
+        std::string expected;
+    } cases[] = {
+        {"one per line", Shape(PhraseForm::Utf8, "", "", "\n", "", 1), 3,
+         s[0] + "\n" + s[1] + "\n" + s[2] + "\n"},
+        {"groups of three, the last one short", Shape(PhraseForm::Utf8, "", " ", "\n", "\n", 3), 7,
+         s[0] + " " + s[1] + " " + s[2] + "\n\n" + s[3] + " " + s[4] + " " + s[5] + "\n\n" + s[6] +
+             "\n"},
+        {"one whole group", Shape(PhraseForm::Utf8, "<p>", " ", "</p>\n", "", 5), 2,
+         "<p>" + s[0] + " " + s[1] + "</p>\n"},
+        {"rows after each sentence",
+         Shape(PhraseForm::Utf8, "{\"text\": \"", "", "]}\n", "", 1, "\", \"rows\": ["), 2,
+         "{\"text\": \"" + s[0] + "\", \"rows\": [" + rows1 + "]}\n{\"text\": \"" + s[1] +
+             "\", \"rows\": [" + rows2 + "]}\n"},
+        {"none", Shape(PhraseForm::Utf8, "<p>", " ", "</p>\n", "", 5), 0, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RandomSeed(0.0L);
+        std::string text = "kept";
+        AppendShaped(text, c.shape, c.count);
+        EXPECT_EQ(text, "kept" + c.expected);
+        // Seven draws per sentence, whatever the shape.
+        RandomSeed(0.0L);
+        for (int i = 0; i < 7 * c.count; ++i) {
+            RandomRange(1, 10);
+        }
+        const uint32_t after = RandomState();
+        RandomSeed(0.0L);
+        AppendShaped(text, c.shape, c.count);
+        EXPECT_EQ(RandomState(), after);
+    }
+}
+
+TEST_F(PhrasesTest, RowsOfTenAreWrittenInFull) {
+    const Drawn d = DrawSentences(43200.0L, 40, PhraseForm::Json);
+    const TextShape shape = Shape(PhraseForm::Json, "", "", ";", "", 1, "|");
+    RandomSeed(43200.0L);
+    std::string text;
+    AppendShaped(text, shape, 40);
+    std::string expected;
+    bool sawTen = false;
+    for (std::size_t i = 0; i < d.sentences.size(); ++i) {
+        expected += d.sentences[i] + "|";
+        for (std::size_t k = 0; k < kPhraseColumns; ++k) {
+            const int32_t row = d.rows[i * kPhraseColumns + k];
+            sawTen = sawTen || row == 10;
+            expected += std::to_string(row) + (k + 1 < kPhraseColumns ? "," : ";");
+        }
+    }
+    EXPECT_TRUE(sawTen);
+    EXPECT_EQ(text, expected);
+}
+
+TEST_F(PhrasesTest, WritingInSmallStepsGivesTheSameBytes) {
+    const TextShape shape = Shape(PhraseForm::Cp1252, "", " ", "\r\n", "\r\n", 4);
+    RandomSeed(1.0L);
+    std::string whole;
+    AppendShaped(whole, shape, 50);
+
+    // A limit at the start lets exactly one sentence through per call.
+    RandomSeed(1.0L);
+    std::vector<char> buffer(whole.size() + ShapedRoom(shape));
+    TextRun run{50};
+    char* p = buffer.data();
+    int calls = 0;
+    while (run.done < run.count) {
+        p = WriteShaped(p, p, shape, run);
+        ++calls;
+    }
+    EXPECT_EQ(calls, 50);
+    EXPECT_EQ(std::string(buffer.data(), p), whole);
+}
+
+TEST_F(PhrasesTest, PiecesHoldSixteenBytes) {
+    EXPECT_EQ(MakePiece("0123456789", "abcdef").size, 16u);
+    EXPECT_THROW(MakePiece("0123456789", "abcdefg"), std::length_error);
 }
 
 } // namespace

@@ -112,6 +112,29 @@ TEST_F(RandomTest, FullRangeGivesOnlyEvenNumbers) {
     }
 }
 
+TEST_F(RandomTest, BatchDrawsAreTheSingleDrawsInOrder) {
+    const struct {
+        int32_t a, b;
+    } ranges[] = {{1, 10},
+                  {10, 1},
+                  {-10, -1},
+                  {5, 5},
+                  {std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()}};
+    for (const auto& r : ranges) {
+        for (std::size_t n : {0u, 1u, 7u, 8u, 9u, 23u}) {
+            SCOPED_TRACE(testing::Message() << r.a << ".." << r.b << " n=" << n);
+            RandomSeed(43200.0L);
+            const std::vector<int32_t> single = Draws(static_cast<int>(n), r.a, r.b);
+            const uint32_t after = RandomState();
+            RandomSeed(43200.0L);
+            std::vector<int32_t> batch(n);
+            RandomRanges(r.a, r.b, batch);
+            EXPECT_EQ(batch, single);
+            EXPECT_EQ(RandomState(), after);
+        }
+    }
+}
+
 TEST_F(RandomTest, SeedsOfTheSameBinary32GiveTheSameDraws) {
     // From 09:06:08 on the binary32 spacing is 1/256 s: 11:06:40.001 and
     // 11:06:40.000 are the same seed.

@@ -299,6 +299,71 @@ TEST(ParseNumberTest, RadixForms) {
     }
 }
 
+TEST(ReadNumberTest, TellsHowMuchOfTheTextTheNumberTook) {
+    const struct {
+        std::string_view text;
+        std::size_t length;
+        bool overflow = false;
+    } cases[] = {
+        // No number at all: nothing is taken, not even blanks or a sign.
+        {"", 0},
+        {"abc", 0},
+        {"\r5", 0},
+        {"  ", 0},
+        {"-", 0},
+        {"--1", 0},
+        {"- 1", 0},
+        {".", 0},
+        {".e5", 0},
+        {"-&H10", 0},
+        {"&", 0},
+        {"&H", 0},
+        {"&8", 0},
+        {"&Hx", 0},
+        // Decimal: blanks, sign, digits, one point, the exponent with its letter.
+        {"10", 2},
+        {" \t\n12", 5},
+        {"12abc", 2},
+        {"1 2", 1},
+        {"000", 3},
+        {"+7", 2},
+        {"2.5", 3},
+        {"5.", 2},
+        {".5", 2},
+        {"1.2.3", 3},
+        {"1,000", 1},
+        {"1e2", 3},
+        {"1D2x", 3},
+        {"1e", 2},
+        {"1e+", 3},
+        {"1e-1", 4},
+        {"0e7", 3},
+        {"123456789012345678901", 21},
+        {"1e5000", 6, true},
+        {"1e-5000", 7},
+        // Radix: the letter, the digits and the longest suffix.
+        {"&H10", 4},
+        {"&17", 3},
+        {"&H1G", 3},
+        {"&HFFFF&", 7},
+        {"&HFFFFFFFF&&", 12},
+        {"&HFF%x", 5},
+        {"&HFF?", 5},
+        {"&HFF???", 7},
+        {"&HFF????", 7},
+        {"&H10000000000000000", 19, true}, // 65 bits
+        {"&HFFFFFFFFFFFFFFFF", 18},        // 64 bits: -1
+        {"&H8000000000000000?", 19, true}, // unsigned, 2^63
+        {"&H7FFFFFFFFFFFFFFF??", 20},
+    };
+    for (const auto& c : cases) {
+        const NumberReading reading = ReadNumber(c.text);
+        EXPECT_EQ(reading.length, c.length) << "text \"" << c.text << "\"";
+        EXPECT_EQ(reading.overflow, c.overflow) << "text \"" << c.text << "\"";
+        EXPECT_TRUE(SameValue(reading.value, ParseNumber(c.text))) << "text \"" << c.text << "\"";
+    }
+}
+
 TEST(RoundToWholeTest, RoundsHalfToEvenAndKeepsTheLow32Bits) {
     const long double inf = std::numeric_limits<long double>::infinity();
     const struct {

@@ -70,13 +70,15 @@ long double ScaleByPowerOfTen(uint64_t m, int32_t e) {
 }
 
 // [sign] digits [. digits] [(E|e|D|d) [sign] digits], from p on.
-long double ReadDecimal(const unsigned char* p, const unsigned char* end) {
+NumberReading ReadDecimal(const unsigned char* p, const unsigned char* end) {
+    const unsigned char* const start = p;
     bool negative = false;
     if (p != end && (*p == '+' || *p == '-')) {
         negative = *p == '-';
         ++p;
     }
 
+    bool anyDigit = false;
     uint64_t m = 0;          // the first 18 significant digits
     int64_t significant = 0; // N, capped
     int64_t pointPlace = 0;  // P, capped both ways
@@ -84,6 +86,7 @@ long double ReadDecimal(const unsigned char* p, const unsigned char* end) {
     for (; p != end; ++p) {
         const unsigned char c = *p;
         if (IsDecimalDigit(c)) {
+            anyDigit = true;
             if (significant == 0 && c == '0') {
                 // A leading zero; after the point it moves the point left.
                 if (afterPoint && pointPlace > -kCounterCap) {
@@ -126,17 +129,22 @@ long double ReadDecimal(const unsigned char* p, const unsigned char* end) {
         }
     }
 
+    if (!anyDigit) {
+        p = start; // a sign or a point alone is no number
+    }
     long double result = 0.0L; // no digits, or zeros only
+    bool overflow = false;
     if (significant > 0) {
         const int64_t decades = pointPlace + exponent; // T
         if (decades >= kDecadeLimit) {
             result = kOverflowValue;
+            overflow = true;
         } else if (decades > -kDecadeLimit) {
             const int64_t kept = significant < kMaxSignificant ? significant : kMaxSignificant;
             result = ScaleByPowerOfTen(m, static_cast<int32_t>(decades - kept));
         }
     }
-    return negative ? -result : result;
+    return {negative ? -result : result, static_cast<std::size_t>(p - start), overflow};
 }
 
 // The value of a radix digit: 0-9, then A-Z (or a-z) as 10-35; 36 for any other byte.
@@ -155,10 +163,31 @@ unsigned DigitValue(unsigned char c) {
 
 enum class Suffix { None, Percent, Single, Double, Unsigned };
 
-// &H.., &O.. / &Q.., &B.., or & followed directly by octal digits; p is just after the "&".
-long double ReadRadix(const unsigned char* p, const unsigned char* end) {
+// The radix digits' value V as the suffix and the first digit say it is read.
+long double RadixValue(uint64_t v, Suffix suffix, bool leadingZero) {
+    if (suffix == Suffix::Unsigned) {
+        return static_cast<long double>(v); // below 2^63 here
+    }
+    if (leadingZero || v > 0xFFFFFFFFu) {
+        return static_cast<long double>(static_cast<int64_t>(v)); // two's complement
+    }
+    if (suffix == Suffix::Double) {
+        return static_cast<long double>(v);
+    }
+    if (v > 0xFFFFu) {
+        return static_cast<long double>(static_cast<int32_t>(static_cast<uint32_t>(v)));
+    }
+    if (suffix == Suffix::Single) {
+        return static_cast<long double>(v);
+    }
+    return static_cast<long double>(static_cast<int16_t>(static_cast<uint16_t>(v)));
+}
+
+// &H.., &O.. / &Q.., &B.., or & followed directly by octal digits; p is at the "&".
+NumberReading ReadRadix(const unsigned char* p, const unsigned char* end) {
+    const unsigned char* const start = p++;
     if (p == end) {
-        return 0.0L;
+        return {0.0L, 0, false};
     }
     unsigned shift = 3; // octal unless a letter says otherwise
     switch (*p) {
@@ -186,6 +215,7 @@ long double ReadRadix(const unsigned char* p, const unsigned char* end) {
     uint64_t v = 0;
     bool anyDigit = false;
     bool leadingZero = false;
+    bool lost = false; // a set bit was shifted out: the number reads as 0
     for (; p != end; ++p) {
         const unsigned digit = DigitValue(*p);
         if (digit >= radix) {
@@ -195,57 +225,54 @@ long double ReadRadix(const unsigned char* p, const unsigned char* end) {
             anyDigit = true;
             leadingZero = digit == 0;
         }
-        if ((v >> (64 - shift)) != 0) {
-            return 0.0L; // a set bit would be lost
-        }
+        lost = lost || (v >> (64 - shift)) != 0;
         v = (v << shift) | digit;
     }
     if (!anyDigit) {
-        return 0.0L;
+        return {0.0L, 0, false};
     }
 
     Suffix suffix = Suffix::None;
     if (p != end) {
         if (*p == '%') {
             suffix = Suffix::Percent; // taken, but reads like no suffix
+            ++p;
         } else if (*p == '?') {
             suffix = Suffix::Unsigned; // "??" and "???" read the same
+            for (int marks = 0; marks < 3 && p != end && *p == '?'; ++marks) {
+                ++p;
+            }
         } else if (*p == '&') {
             suffix = (p + 1 != end && p[1] == '&') ? Suffix::Double : Suffix::Single;
+            p += suffix == Suffix::Double ? 2 : 1;
         }
     }
-
+    const auto length = static_cast<std::size_t>(p - start);
     constexpr uint64_t kSignBit64 = uint64_t{1} << 63;
-    if (suffix == Suffix::Unsigned) {
-        return v >= kSignBit64 ? 0.0L : static_cast<long double>(v);
+    if (lost || (suffix == Suffix::Unsigned && v >= kSignBit64)) {
+        return {0.0L, length, true};
     }
-    if (leadingZero || v > 0xFFFFFFFFu) {
-        return static_cast<long double>(static_cast<int64_t>(v)); // two's complement
-    }
-    if (suffix == Suffix::Double) {
-        return static_cast<long double>(v);
-    }
-    if (v > 0xFFFFu) {
-        return static_cast<long double>(static_cast<int32_t>(static_cast<uint32_t>(v)));
-    }
-    if (suffix == Suffix::Single) {
-        return static_cast<long double>(v);
-    }
-    return static_cast<long double>(static_cast<int16_t>(static_cast<uint16_t>(v)));
+    return {RadixValue(v, suffix, leadingZero), length, false};
 }
 
 } // namespace
 
-long double ParseNumber(std::string_view text) {
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* const end = p + text.size();
+NumberReading ReadNumber(std::string_view text) {
+    const auto* const begin = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* const end = begin + text.size();
+    const auto* p = begin;
     while (p != end && (*p == ' ' || *p == '\t' || *p == '\n')) {
         ++p;
     }
-    if (p != end && *p == '&') {
-        return ReadRadix(p + 1, end);
+    NumberReading reading = p != end && *p == '&' ? ReadRadix(p, end) : ReadDecimal(p, end);
+    if (reading.length != 0) {
+        reading.length += static_cast<std::size_t>(p - begin);
     }
-    return ReadDecimal(p, end);
+    return reading;
+}
+
+long double ParseNumber(std::string_view text) {
+    return ReadNumber(text).value;
 }
 
 int32_t RoundToWhole(long double x) {

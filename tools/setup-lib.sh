@@ -7,6 +7,9 @@ PACKAGES=(
     g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
     wine wine64 wine32:i386 fonts-wine
     xvfb xauth
+    # blaterix-cli's tests: a pseudo-terminal (script), stdbuf and timeout,
+    # the man page, both completions and the Debian package.
+    bsdutils coreutils mandoc bash-completion zsh dpkg-dev file
 )
 
 # Only for showing the program: screenshots and window geometry.
