@@ -6,11 +6,14 @@ PACKAGES=(
     g++-mingw-w64-i686-posix mingw-w64-i686-dev
     g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
     wine wine64 wine32:i386 fonts-wine
-    xvfb xauth
+    xvfb xauth clang-format
     # blaterix-cli's tests: a pseudo-terminal (script), stdbuf and timeout,
     # the man page, both completions and the Debian package.
     bsdutils coreutils mandoc bash-completion zsh dpkg-dev file
 )
+
+# The emulated machine that runs 32-bit code where this machine cannot.
+GUEST_PACKAGES=(qemu-system-x86 e2fsprogs)
 
 # Only for showing the program: screenshots and window geometry.
 SHOW_PACKAGES=(imagemagick x11-utils)
