@@ -411,27 +411,57 @@ char* WriteShapedAs(char* p, const char* limit, const TextShape& shape, TextRun&
                                 : WriteSingles<Form, false>(p, limit, shape, run);
 }
 
+// Two pieces before the sentence, its seven copies, the rows piece, the rows
+// and the closing piece; each piece copy writes 16 bytes, each row 4.
+constexpr std::size_t kShapedRoom = 2 * sizeof(TextPiece::bytes) + kMaxReach +
+                                    sizeof(TextPiece::bytes) + kPhraseColumns * 3 + 4 +
+                                    sizeof(TextPiece::bytes);
+
+template <PhraseForm Form>
+void AppendShapedAs(std::string& out, const TextShape& shape, int32_t count) {
+    if (count <= 0) {
+        return;
+    }
+    constexpr std::size_t room = kShapedRoom;
+    const std::size_t pieces = shape.open.size + shape.close.size + shape.between.size +
+                               shape.join.size + shape.rows.size + kPhraseColumns * 3;
+    constexpr std::size_t kSentenceMillis = MeanSentenceMillis(Form);
+    const std::size_t meanMillis = kSentenceMillis + pieces * 1000;
+    TextRun run{count};
+    while (run.done < run.count) {
+        // Room for the expected length of what is left plus a little: far
+        // beyond the spread of the draws. Should they still run past it, the
+        // text grows and the loop goes on.
+        const std::size_t size = out.size();
+        const std::size_t left = static_cast<std::size_t>(run.count - run.done);
+        if (left > (out.max_size() - size) / room) {
+            throw std::bad_alloc(); // more than this address space can hold
+        }
+        const std::size_t expected = left / 1000 * meanMillis + left % 1000 * meanMillis / 1000;
+        const std::size_t wanted = size + expected + expected / 100 + 2 * room;
+        out.resize_and_overwrite(std::max({wanted, size + size / 2, size + room}),
+                                 [&](char* data, std::size_t capacity) {
+                                     char* const end = WriteShapedAs<Form>(
+                                         data + size, data + capacity - room, shape, run);
+                                     return static_cast<std::size_t>(end - data);
+                                 });
+    }
+}
+
 } // namespace
+
+// Two sections: the program's own entry points, which write Windows-1252
+// only, and those of the other forms (UTF-8, HTML, JSON) that blaterix-cli
+// adds. forms.cpp builds the second in an object of its own, so that the
+// program does not carry its tables and loops: the linker keeps every
+// function of an object it takes, since their unwind entries are kept.
+#ifndef BLATERIX_OTHER_FORMS
 
 void FillPhraseTable() {}
 
 std::string_view Fragment(int column, int row) {
-    return FragmentIn(PhraseForm::Cp1252, column, row);
-}
-
-std::string_view FragmentIn(PhraseForm form, int column, int row) {
     if (column < 1 || column > kPhraseColumns || row < 1 || row > kPhraseRows) {
         return {};
-    }
-    switch (form) {
-    case PhraseForm::Cp1252:
-        break;
-    case PhraseForm::Utf8:
-        return kViews<PhraseForm::Utf8>[column - 1][row - 1];
-    case PhraseForm::Html:
-        return kViews<PhraseForm::Html>[column - 1][row - 1];
-    case PhraseForm::Json:
-        return kViews<PhraseForm::Json>[column - 1][row - 1];
     }
     return kViews<PhraseForm::Cp1252>[column - 1][row - 1];
 }
@@ -456,6 +486,49 @@ TextShape BlockShape() {
     return shape;
 }
 
+std::string BuildPhrase() {
+    TextShape shape{};
+    shape.form = PhraseForm::Cp1252;
+    shape.close = MakePiece(" ");
+    shape.perGroup = 1;
+    std::string sentence;
+    AppendShapedAs<PhraseForm::Cp1252>(sentence, shape, 1);
+    return sentence;
+}
+
+std::string GenerateText(int32_t count) {
+    std::string text;
+    AppendShapedAs<PhraseForm::Cp1252>(text, BlockShape(), count);
+    return text;
+}
+
+std::size_t MaxBlockLength() {
+    return kLongestBlock;
+}
+
+std::size_t ShapedRoom(const TextShape&) {
+    return kShapedRoom;
+}
+
+#else
+
+std::string_view FragmentIn(PhraseForm form, int column, int row) {
+    if (column < 1 || column > kPhraseColumns || row < 1 || row > kPhraseRows) {
+        return {};
+    }
+    switch (form) {
+    case PhraseForm::Cp1252:
+        break;
+    case PhraseForm::Utf8:
+        return kViews<PhraseForm::Utf8>[column - 1][row - 1];
+    case PhraseForm::Html:
+        return kViews<PhraseForm::Html>[column - 1][row - 1];
+    case PhraseForm::Json:
+        return kViews<PhraseForm::Json>[column - 1][row - 1];
+    }
+    return kViews<PhraseForm::Cp1252>[column - 1][row - 1];
+}
+
 char* WriteShaped(char* p, const char* limit, const TextShape& shape, TextRun& run) {
     switch (shape.form) {
     case PhraseForm::Cp1252:
@@ -470,58 +543,18 @@ char* WriteShaped(char* p, const char* limit, const TextShape& shape, TextRun& r
     return WriteShapedAs<PhraseForm::Cp1252>(p, limit, shape, run);
 }
 
-std::size_t ShapedRoom(const TextShape&) {
-    // Two pieces before the sentence, its seven copies, the rows piece, the
-    // rows and the closing piece; each piece copy writes 16 bytes, each row 4.
-    constexpr std::size_t kPiece = sizeof(TextPiece::bytes);
-    return 2 * kPiece + kMaxReach + kPiece + kPhraseColumns * 3 + 4 + kPiece;
-}
-
 void AppendShaped(std::string& out, const TextShape& shape, int32_t count) {
-    if (count <= 0) {
-        return;
+    switch (shape.form) {
+    case PhraseForm::Cp1252:
+        break;
+    case PhraseForm::Utf8:
+        return AppendShapedAs<PhraseForm::Utf8>(out, shape, count);
+    case PhraseForm::Html:
+        return AppendShapedAs<PhraseForm::Html>(out, shape, count);
+    case PhraseForm::Json:
+        return AppendShapedAs<PhraseForm::Json>(out, shape, count);
     }
-    const std::size_t room = ShapedRoom(shape);
-    const std::size_t pieces = shape.open.size + shape.close.size + shape.between.size +
-                               shape.join.size + shape.rows.size + kPhraseColumns * 3;
-    const std::size_t meanMillis = MeanSentenceMillis(shape.form) + pieces * 1000;
-    TextRun run{count};
-    while (run.done < run.count) {
-        // Room for the expected length of what is left plus a little: far
-        // beyond the spread of the draws. Should they still run past it, the
-        // text grows and the loop goes on.
-        const std::size_t size = out.size();
-        const std::size_t left = static_cast<std::size_t>(run.count - run.done);
-        if (left > (out.max_size() - size) / room) {
-            throw std::bad_alloc(); // more than this address space can hold
-        }
-        const std::size_t expected = left / 1000 * meanMillis + left % 1000 * meanMillis / 1000;
-        const std::size_t wanted = size + expected + expected / 100 + 2 * room;
-        out.resize_and_overwrite(std::max({wanted, size + size / 2, size + room}),
-                                 [&](char* data, std::size_t capacity) {
-                                     char* const end = WriteShaped(
-                                         data + size, data + capacity - room, shape, run);
-                                     return static_cast<std::size_t>(end - data);
-                                 });
-    }
+    AppendShapedAs<PhraseForm::Cp1252>(out, shape, count);
 }
 
-std::string BuildPhrase() {
-    TextShape shape{};
-    shape.form = PhraseForm::Cp1252;
-    shape.close = MakePiece(" ");
-    shape.perGroup = 1;
-    std::string sentence;
-    AppendShaped(sentence, shape, 1);
-    return sentence;
-}
-
-std::string GenerateText(int32_t count) {
-    std::string text;
-    AppendShaped(text, BlockShape(), count);
-    return text;
-}
-
-std::size_t MaxBlockLength() {
-    return kLongestBlock;
-}
+#endif
