@@ -4,6 +4,8 @@
 // noisy, so only ratios measured side by side mean anything).
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <map>
 #include <string>
@@ -21,6 +23,8 @@ std::vector<Measured> Results;
 
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
+    using ConsoleReporter::ConsoleReporter;
+
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type != Run::RT_Iteration || run.error_occurred) {
@@ -44,7 +48,10 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
     }
-    RatioReporter reporter;
+    // A reporter of our own gets no colour setting from the command line:
+    // colours only on a terminal, never in a log or a pipe.
+    RatioReporter reporter(isatty(STDOUT_FILENO) ? RatioReporter::OO_ColorTabular
+                                                 : RatioReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
