@@ -1,10 +1,14 @@
 // Drives a running Blaterix.exe from outside, as a user would:
 //   drive wait                   wait until the main window is up
-//   drive click ID               press a button of the main window (About 1002, Genera 1005)
+//   drive click BUTTON           press a button of the main window: about, genera, salva
+//   drive geometry WINDOW        print where a window is, as WxH+X+Y: main, about
 //   drive close                  close the main window from its close box, wait for the end
 //   drive monkey SEED COUNT      send COUNT random clicks and keystrokes into the program
 //   drive run EXE [SEED COUNT]   start EXE, monkey it, close it; exit status = EXE's
 // Exits 0 on success, 1 when a window does not appear or the program misbehaves.
+// The tools ask drive rather than repeat the program's captions and identifiers.
+#include "app/app.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -14,8 +18,8 @@
 
 namespace {
 
-constexpr const char* kMainCaption = "Zed uvorozad i rarov ir irarer";
-constexpr DWORD kDeadlineMs = 30000;
+// Generous: in the emulated machine the program starts about ten times slower.
+constexpr DWORD kDeadlineMs = 180000;
 
 HWND WaitForWindow(const char* caption, DWORD deadlineMs) {
     const DWORD start = GetTickCount();
@@ -61,9 +65,9 @@ void CloseOwnedPopups(HWND main) {
         return;
     }
     PopupClosed = popup;
-    HWND ok = GetDlgItem(popup, 1013);
+    HWND ok = GetDlgItem(popup, kAboutOkButton);
     if (ok != nullptr) {
-        PostMessageA(popup, WM_COMMAND, MAKEWPARAM(1013, BN_CLICKED), (LPARAM)ok);
+        PostMessageA(popup, WM_COMMAND, MAKEWPARAM(kAboutOkButton, BN_CLICKED), (LPARAM)ok);
     } else {
         PostMessageA(popup, WM_COMMAND, IDCANCEL, 0);
     }
@@ -71,7 +75,8 @@ void CloseOwnedPopups(HWND main) {
 
 bool Monkey(HWND main, uint32_t seed, int count) {
     MonkeyState = seed;
-    const int ids[] = {1001, 1002, 1003, 1004, 1005, 1006, 1007};
+    const int ids[] = {kHeadingLabel,   kAboutButton, kCountLabel, kCountBox,
+                       kGenerateButton, kSaveButton,  kOutputBox};
     const char keys[] = "0123456789abc.-e& \r\t";
     for (int i = 0; i < count; ++i) {
         if (!IsWindow(main)) {
@@ -113,8 +118,9 @@ bool Monkey(HWND main, uint32_t seed, int count) {
         default:
             if (Next(20) == 0) {
                 DWORD_PTR ignored = 0;
-                SendMessageTimeoutA(main, WM_COMMAND, MAKEWPARAM(1005, BN_CLICKED),
-                                    (LPARAM)GetDlgItem(main, 1005), SMTO_NORMAL, 5000, &ignored);
+                SendMessageTimeoutA(main, WM_COMMAND, MAKEWPARAM(kGenerateButton, BN_CLICKED),
+                                    (LPARAM)GetDlgItem(main, kGenerateButton), SMTO_NORMAL, 5000,
+                                    &ignored);
             }
             break;
         }
@@ -143,10 +149,35 @@ bool Close(HWND main) {
     return true;
 }
 
+// The buttons that the tools press, by the names they use.
+int ButtonId(const std::string& name) {
+    if (name == "about") {
+        return kAboutButton;
+    }
+    if (name == "genera") {
+        return kGenerateButton;
+    }
+    if (name == "salva") {
+        return kSaveButton;
+    }
+    return 0;
+}
+
+// Prints the window's outer rectangle as X geometry, WxH+X+Y.
+bool PrintGeometry(const char* caption) {
+    HWND window = WaitForWindow(caption, kDeadlineMs);
+    RECT r{};
+    if (window == nullptr || !GetWindowRect(window, &r)) {
+        std::fprintf(stderr, "drive: no window \"%s\"\n", caption);
+        return false;
+    }
+    std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
+    return std::fflush(stdout) == 0;
+}
+
 int Usage() {
-    std::fprintf(
-        stderr,
-        "usage: drive wait | click ID | close | monkey SEED COUNT | run EXE [SEED COUNT]\n");
+    std::fprintf(stderr, "usage: drive wait | click about|genera|salva | geometry main|about | "
+                         "close | monkey SEED COUNT | run EXE [SEED COUNT]\n");
     return 2;
 }
 
@@ -201,12 +232,18 @@ int main(int argc, char** argv) {
     if (command == "wait") {
         return 0;
     }
-    if (command == "click" && argc == 3) {
-        const int id = std::atoi(argv[2]);
+    if (command == "click" && argc == 3 && ButtonId(argv[2]) != 0) {
+        const int id = ButtonId(argv[2]);
         PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(main, id));
         DWORD_PTR ignored = 0;
         SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, kDeadlineMs, &ignored);
         return 0;
+    }
+    if (command == "geometry" && argc == 3) {
+        const std::string which = argv[2];
+        if (which == "main" || which == "about") {
+            return PrintGeometry(which == "main" ? kMainCaption : kAboutCaption) ? 0 : 1;
+        }
     }
     if (command == "close") {
         return Close(main) ? 0 : 1;

@@ -15,8 +15,8 @@ PACKAGES=(
 # The emulated machine that runs 32-bit code where this machine cannot.
 GUEST_PACKAGES=(qemu-system-x86 e2fsprogs)
 
-# Only for showing the program: screenshots and window geometry.
-SHOW_PACKAGES=(imagemagick x11-utils)
+# Only for showing the program: screenshots.
+SHOW_PACKAGES=(imagemagick)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -1,5 +1,6 @@
 # Shared by tools/run and tools/screenshots: start Blaterix in a build's Wine
-# environment, drive it, and photograph its windows.
+# environment, drive it, and photograph its windows. The captions and control
+# identifiers stay in the program's header: drive knows them.
 
 # start_blaterix BUILD: starts the program in the background; BLATERIX_PID is its Wine process.
 start_blaterix() {
@@ -14,14 +15,11 @@ drive() { # drive BUILD ARGS...
     tools/wine-run "$build" "$build/tests/drive.exe" "$@"
 }
 
-# window_geometry BUILD CAPTION: WxH+X+Y of the window with that caption.
+# window_geometry BUILD WINDOW: WxH+X+Y of the main or the about window.
+# Wine's one virtual desktop covers the private display from its corner, so
+# the program's screen coordinates are the display's.
 window_geometry() {
-    (
-        . "$1/wine/env"
-        xwininfo -display "$DISPLAY" -name "$2" |
-            awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-                 /Width:/ {w=$NF} /Height:/ {h=$NF} END {printf "%dx%d+%d+%d", w, h, x, y}'
-    )
+    drive "$1" geometry "$2" | tr -d '\r'
 }
 
 # screenshot BUILD FILE [GEOMETRY]: the whole display, or the part GEOMETRY covers.
@@ -36,4 +34,26 @@ screenshot() {
             import -display "$DISPLAY" -window root "$2"
         fi
     )
+}
+
+# in_guest: true inside the emulated machine that a tool started for itself.
+in_guest() {
+    [ "${BLATERIX_IN_GUEST:-}" = 1 ]
+}
+
+# rerun_in_guest WRITABLE SCRIPT: on a machine that cannot execute 32-bit
+# code, builds the 32-bit program and runs SCRIPT again inside the emulated
+# machine (tools/guest), where it can; only WRITABLE keeps what the guest
+# writes. Exits with SCRIPT's status.
+rerun_in_guest() {
+    local writable=$1 script=$2
+    ensure_packages "${GUEST_PACKAGES[@]}"
+    echo "building the 32-bit program (preset win32)..."
+    build_targets win32 Blaterix drive
+    echo "this machine cannot execute 32-bit code: running the 32-bit program inside an"
+    echo "emulated machine (tools/guest); its first Wine start there takes a few minutes"
+    mkdir -p "$writable"
+    local rc=0
+    tools/guest --timeout 1800 --writable "$writable" -- env BLATERIX_IN_GUEST=1 "$script" || rc=$?
+    exit "$rc"
 }
