@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstddef>
 #include <cstring>
+#include <iterator>
 #include <new>
 
 namespace {
@@ -169,32 +171,105 @@ struct KindInfo {
     uint32_t alwaysCleared;
 };
 
+// Every control is a visible child of its dialog, whatever style the caller gives.
+constexpr uint32_t kChildStyle = WS_CHILD | WS_VISIBLE;
+
+// A button style bit that has no name of its own; group frames clear it.
+constexpr uint32_t kUnnamedButtonBit = 0x10;
+
+// What the check, option and group buttons always clear: every other button type (the low four
+// bits then hold the kind's own), icons and bitmaps, and the styles of a top-level window.
+constexpr uint32_t ButtonCleared(uint32_t type) {
+    return WS_POPUP | WS_MINIMIZE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_MAXIMIZE | WS_BORDER |
+           WS_DLGFRAME | WS_VSCROLL | WS_HSCROLL | WS_SYSMENU | WS_THICKFRAME | BS_ICON |
+           BS_BITMAP | (BS_TYPEMASK & ~type);
+}
+
 constexpr KindInfo kKinds[17] = {
-    {nullptr, 0, 0, 0},                             // 0 custom control
-    {"BUTTON", 0x50010000, 0x50000000, 0},          // 1 push button
-    {"BUTTON", 0x50010006, 0x50000006, 0xA7FC00C9}, // 2 three-state check box
-    {"BUTTON", 0x50010003, 0x50000003, 0xA7FC00CC}, // 3 check box
-    {"BUTTON", 0x50000007, 0x50000007, 0xA7FFD0F8}, // 4 group frame
-    {"STATIC", 0x50000000, 0x50000000, 0},          // 5 label
-    {"STATIC", 0x50000012, 0x50000000, 0},          // 6 etched line
-    {"BUTTON", 0x50010009, 0x50000009, 0xA7FC00C6}, // 7 option button
-    {"SCROLLBAR", 0x50000000, 0x50000000, 0},       // 8 scroll bar
-    {"EDIT", 0x50810080, 0x50000000, 0},            // 9 text box
-    {"STATIC", 0x5000000E, 0x5000000E, 0},          // 10 image
-    {"STATIC", 0x5000000E, 0x5000000E, 0},          // 11 fitted image
-    {"BUTTON", 0x50010080, 0x50000080, 0},          // 12 image button
-    {"BUTTON", 0x50010080, 0x50000080, 0},          // 13 fitted image button
-    {"STATIC", 0x5000000D, 0x5000000D, 0},          // 14 graphic
-    {"COMBOBOX", 0x50010102, 0x50000000, 0},        // 15 combo box
-    {"LISTBOX", 0x50A10003, 0x50000001, 0},         // 16 list box
+    // 0 custom control: class and styles exactly as the caller gives them
+    {nullptr, 0, 0, 0},
+    // 1 push button
+    {"BUTTON", kChildStyle | WS_TABSTOP | BS_PUSHBUTTON, kChildStyle, 0},
+    // 2 three-state check box
+    {"BUTTON", kChildStyle | WS_TABSTOP | BS_AUTO3STATE, kChildStyle | BS_AUTO3STATE,
+     ButtonCleared(BS_AUTO3STATE)},
+    // 3 check box
+    {"BUTTON", kChildStyle | WS_TABSTOP | BS_AUTOCHECKBOX, kChildStyle | BS_AUTOCHECKBOX,
+     ButtonCleared(BS_AUTOCHECKBOX)},
+    // 4 group frame: never a tab stop, and none of the push-like looks
+    {"BUTTON", kChildStyle | BS_GROUPBOX, kChildStyle | BS_GROUPBOX,
+     ButtonCleared(BS_GROUPBOX) | WS_GROUP | WS_TABSTOP | BS_FLAT | BS_NOTIFY | BS_PUSHLIKE |
+         BS_LEFTTEXT | kUnnamedButtonBit},
+    // 5 label
+    {"STATIC", kChildStyle | SS_LEFT, kChildStyle, 0},
+    // 6 etched line
+    {"STATIC", kChildStyle | SS_ETCHEDFRAME, kChildStyle, 0},
+    // 7 option button
+    {"BUTTON", kChildStyle | WS_TABSTOP | BS_AUTORADIOBUTTON, kChildStyle | BS_AUTORADIOBUTTON,
+     ButtonCleared(BS_AUTORADIOBUTTON)},
+    // 8 scroll bar
+    {"SCROLLBAR", kChildStyle | SBS_HORZ, kChildStyle, 0},
+    // 9 text box
+    {"EDIT", kChildStyle | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, kChildStyle, 0},
+    // 10 image, 11 fitted image
+    {"STATIC", kChildStyle | SS_BITMAP, kChildStyle | SS_BITMAP, 0},
+    {"STATIC", kChildStyle | SS_BITMAP, kChildStyle | SS_BITMAP, 0},
+    // 12 image button, 13 fitted image button
+    {"BUTTON", kChildStyle | WS_TABSTOP | BS_BITMAP, kChildStyle | BS_BITMAP, 0},
+    {"BUTTON", kChildStyle | WS_TABSTOP | BS_BITMAP, kChildStyle | BS_BITMAP, 0},
+    // 14 graphic
+    {"STATIC", kChildStyle | SS_OWNERDRAW, kChildStyle | SS_OWNERDRAW, 0},
+    // 15 combo box
+    {"COMBOBOX", kChildStyle | WS_TABSTOP | CBS_DROPDOWN | CBS_SORT, kChildStyle, 0},
+    // 16 list box
+    {"LISTBOX", kChildStyle | WS_VSCROLL | WS_BORDER | WS_TABSTOP | LBS_NOTIFY | LBS_SORT,
+     kChildStyle | LBS_NOTIFY, 0},
 };
+
+// The table as numbers: default style, always set, always cleared.
+constexpr uint32_t kKindStyleNumbers[17][3] = {
+    {0, 0, 0},
+    {0x50010000, 0x50000000, 0},
+    {0x50010006, 0x50000006, 0xA7FC00C9},
+    {0x50010003, 0x50000003, 0xA7FC00CC},
+    {0x50000007, 0x50000007, 0xA7FFD0F8},
+    {0x50000000, 0x50000000, 0},
+    {0x50000012, 0x50000000, 0},
+    {0x50010009, 0x50000009, 0xA7FC00C6},
+    {0x50000000, 0x50000000, 0},
+    {0x50810080, 0x50000000, 0},
+    {0x5000000E, 0x5000000E, 0},
+    {0x5000000E, 0x5000000E, 0},
+    {0x50010080, 0x50000080, 0},
+    {0x50010080, 0x50000080, 0},
+    {0x5000000D, 0x5000000D, 0},
+    {0x50010102, 0x50000000, 0},
+    {0x50A10003, 0x50000001, 0},
+};
+static_assert([] {
+    for (std::size_t kind = 0; kind < std::size(kKinds); ++kind) {
+        const uint32_t* numbers = kKindStyleNumbers[kind];
+        if (kKinds[kind].defaultStyle != numbers[0] || kKinds[kind].alwaysSet != numbers[1] ||
+            kKinds[kind].alwaysCleared != numbers[2]) {
+            return false;
+        }
+    }
+    return true;
+}());
 
 // ---------------------------------------------------------------------------------------------
 // Helpers
 
-constexpr uint32_t kDefaultDialogStyle = 0x80C000D4; // WS_POPUP|WS_CAPTION|DS_MODALFRAME|...
-constexpr uint32_t kAlwaysSetDialogStyle = 0x54;     // DS_SETFONT|DS_NOFAILCREATE|DS_3DLOOK
-constexpr uint32_t kNeverDialogStyle = 0x10000002;   // WS_VISIBLE|DS_SYSMODAL
+// The style of a dialog created with style 0: a popup with a title bar and a modal frame.
+constexpr uint32_t kDefaultDialogStyle =
+    WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT | DS_NOFAILCREATE | DS_3DLOOK;
+static_assert(kDefaultDialogStyle == 0x80C000D4);
+// Every dialog gets these: the template carries a font, creation goes on when a control fails.
+constexpr uint32_t kAlwaysSetDialogStyle = DS_SETFONT | DS_NOFAILCREATE | DS_3DLOOK;
+static_assert(kAlwaysSetDialogStyle == 0x54);
+// No dialog gets these: it stays hidden until DlgRunModal, and is never system-modal.
+constexpr uint32_t kNeverDialogStyle = WS_VISIBLE | DS_SYSMODAL;
+static_assert(kNeverDialogStyle == 0x10000002);
 constexpr int32_t kKeepPosition = 0x8000;
 
 HINSTANCE ModuleInstance() {
