@@ -78,33 +78,12 @@ HFONT CreateDialogFont() {
     return CreateFontIndirectA(&description);
 }
 
-bool IsButtonNotification(WPARAM wParam) {
-    const WORD code = HIWORD(wParam);
-    return code == 0 || code == 1;
-}
-
 void FollowWindowSize(HWND dialog) {
     const DlgSize client = DlgGetClientSize(dialog, DlgSelf);
     DlgSetSize(dialog, kOutputBox, client.width - 2, client.height - 44);
 }
 
 } // namespace
-
-void AddControls(HWND dialog, std::span<const ControlSpec> controls) {
-    for (const ControlSpec& c : controls) {
-        DlgAddControl(c.kind, dialog, c.id, c.text, {}, c.x, c.y, c.width, c.height, c.style,
-                      c.exStyle);
-    }
-}
-
-void KeepFocusAcrossActivation(HWND& saved, WPARAM active) {
-    if (active == 0) {
-        saved = GetFocus();
-    } else if (saved != nullptr) {
-        SetFocus(saved);
-        saved = nullptr;
-    }
-}
 
 int32_t ShowMainWindow(HWND owner) {
     HWND dialog =
