@@ -19,9 +19,6 @@ constexpr uint32_t kFlagUnitMask = 0x7;
 constexpr uint32_t kFlagControl = 0x2000;
 constexpr uint32_t kFlagDialog = 0x4000;
 
-// Marker for "the platform's default colour".
-constexpr COLORREF kDefaultColour = static_cast<COLORREF>(-3);
-
 // One dialog or control that the engine created.
 struct DlgRecord {
     DlgRecord* next;
@@ -33,10 +30,6 @@ struct DlgRecord {
     DialogCallback callback; // a control's ControlCallback has the same shape
     int32_t* result;
     ControlKind kind;
-    COLORREF textColour;
-    COLORREF backColour;
-    HBRUSH brush;
-    HANDLE image;
 };
 
 // All records, newest first. The busy word is a spin flag taken around each walk or change of
@@ -305,6 +298,23 @@ LONG WrappingSum(int32_t a, int32_t b) {
     return static_cast<LONG>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
 
+// pixels x 1024 / extent, to the nearest whole number with halves up, except that a negative
+// quotient with a remainder is rounded down; 0 if extent <= 0.
+int32_t PixelsToUnits(int32_t pixels, int32_t extent) {
+    if (extent <= 0) {
+        return 0;
+    }
+    const int64_t n = static_cast<int64_t>(pixels) * 1024;
+    int64_t q = n / extent;
+    const int64_t rest = n % extent;
+    if (rest < 0) {
+        --q; // a negative quotient with a remainder goes down
+    } else if (n >= 0 && 2 * rest >= extent) {
+        ++q; // halves up
+    }
+    return static_cast<int32_t>(q);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -330,9 +340,12 @@ DefaultDialogFont DlgGetDefaultFont() {
 // ---------------------------------------------------------------------------------------------
 // Creation
 
-DlgTemplate DlgBuildTemplate(const std::string& caption, int32_t x, int32_t y, int32_t width,
-                             int32_t height, uint32_t style, uint32_t exStyle,
-                             const DefaultDialogFont& font) {
+namespace {
+
+// The template that DlgCreate hands to the platform.
+DlgTemplate BuildTemplate(const std::string& caption, int32_t x, int32_t y, int32_t width,
+                          int32_t height, uint32_t style, uint32_t exStyle,
+                          const DefaultDialogFont& font) {
     uint32_t effective = style == 0 ? kDefaultDialogStyle : style;
     effective = (effective | kAlwaysSetDialogStyle) & ~kNeverDialogStyle;
     if (x == -1 || y == -1) {
@@ -365,10 +378,12 @@ DlgTemplate DlgBuildTemplate(const std::string& caption, int32_t x, int32_t y, i
     return t;
 }
 
+} // namespace
+
 HWND DlgCreate(uint32_t unitMode, HWND parent, std::string caption, int32_t x, int32_t y,
                int32_t width, int32_t height, uint32_t style, uint32_t exStyle) {
     const bool pixels = (unitMode & kFlagPixels) != 0;
-    const DlgTemplate t = DlgBuildTemplate(caption, x, y, width, height, style, exStyle, t_font);
+    const DlgTemplate t = BuildTemplate(caption, x, y, width, height, style, exStyle, t_font);
 
     HWND dialog = CreateDialogIndirectParamA(
         ModuleInstance(), reinterpret_cast<LPCDLGTEMPLATEA>(t.words), parent, DlgProcedure, 0);
@@ -405,8 +420,6 @@ HWND DlgCreate(uint32_t unitMode, HWND parent, std::string caption, int32_t x, i
     record->parent = parent;
     record->flags = kFlagDialog | (pixels ? kFlagPixels : kFlagUnits);
     record->kind = kCustomControl;
-    record->textColour = kDefaultColour;
-    record->backColour = kDefaultColour;
     if ((style & WS_MAXIMIZE) != 0) {
         record->showCommand = SW_MAXIMIZE;
     } else if ((style & WS_MINIMIZE) != 0) {
@@ -479,8 +492,6 @@ HWND DlgAddControl(ControlKind kind, HWND dialog, int32_t id, std::string text,
         record->flags = flags;
         record->kind = kind;
         record->callback = callback;
-        record->textColour = kDefaultColour;
-        record->backColour = kDefaultColour;
         if (!LinkRecord(record)) {
             delete record;
         }
@@ -655,21 +666,6 @@ void DlgSetText(HWND window, const std::string& text) {
     SetWindowTextA(window, text.c_str());
 }
 
-int32_t DlgPixelsToUnits(int32_t pixels, int32_t extent) {
-    if (extent <= 0) {
-        return 0;
-    }
-    const int64_t n = static_cast<int64_t>(pixels) * 1024;
-    int64_t q = n / extent;
-    const int64_t rest = n % extent;
-    if (rest < 0) {
-        --q; // a negative quotient with a remainder goes down
-    } else if (n >= 0 && 2 * rest >= extent) {
-        ++q; // halves up
-    }
-    return static_cast<int32_t>(q);
-}
-
 DlgSize DlgGetClientSize(HWND dialog, int32_t id) {
     HWND window = FindTarget(dialog, id);
     if (window == nullptr) {
@@ -684,8 +680,8 @@ DlgSize DlgGetClientSize(HWND dialog, int32_t id) {
         if (!MapDialogRect(dialog, &extent)) {
             return {0, 0};
         }
-        size.width = DlgPixelsToUnits(size.width, extent.right);
-        size.height = DlgPixelsToUnits(size.height, extent.bottom);
+        size.width = PixelsToUnits(size.width, extent.right);
+        size.height = PixelsToUnits(size.height, extent.bottom);
     }
     return size;
 }
@@ -714,7 +710,20 @@ void DlgSetSize(HWND dialog, int32_t id, int32_t width, int32_t height) {
     SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
 }
 
-int32_t DlgRecordCount() {
+// ---------------------------------------------------------------------------------------------
+// Test hooks
+
+DlgTemplate DlgBuildTemplateForTests(const std::string& caption, int32_t x, int32_t y,
+                                     int32_t width, int32_t height, uint32_t style,
+                                     uint32_t exStyle, const DefaultDialogFont& font) {
+    return BuildTemplate(caption, x, y, width, height, style, exStyle, font);
+}
+
+int32_t DlgPixelsToUnitsForTests(int32_t pixels, int32_t extent) {
+    return PixelsToUnits(pixels, extent);
+}
+
+int32_t DlgRecordCountForTests() {
     int32_t count = 0;
     TakeList();
     for (const DlgRecord* r = g_records.head; r != nullptr; r = r->next) {

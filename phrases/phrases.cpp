@@ -522,6 +522,9 @@ std::string GenerateText(int32_t count) {
     return text;
 }
 
-std::size_t MaxBlockLength() {
+// ---------------------------------------------------------------------------------------------
+// Test hooks
+
+std::size_t MaxBlockLengthForTests() {
     return kLongestBlock;
 }
