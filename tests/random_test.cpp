@@ -22,7 +22,8 @@ std::vector<int32_t> Draws(int n, int32_t a, int32_t b) {
     return out;
 }
 
-TEST_F(RandomTest, StartsWithAllBitsSet) {
+// The start state itself, untouched, is checked by random_start_test in a process of its own.
+TEST_F(RandomTest, RestoringPutsBackAllBitsSet) {
     EXPECT_EQ(RandomStateForTests(), 0xFFFFFFFFu);
 }
 
