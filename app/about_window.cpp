@@ -50,7 +50,7 @@ LRESULT AboutCallback(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
         KeepFocusAcrossActivation(AboutFocusSaved, wParam);
         break;
     case WM_COMMAND:
-        if (LOWORD(wParam) == kAboutOkButton && (HIWORD(wParam) == 0 || HIWORD(wParam) == 1)) {
+        if (LOWORD(wParam) == kAboutOkButton && IsButtonNotification(wParam)) {
             DlgEnd(dialog, 0);
         }
         break;

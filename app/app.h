@@ -64,22 +64,6 @@ int32_t ShowAboutWindow(HWND owner);
 // The About window's callback: focus across activation, "OK" ends the window.
 LRESULT AboutCallback(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// One control of a window's description, in dialog units; style 0 takes the kind's default.
-struct ControlSpec {
-    ControlKind kind;
-    int32_t id;
-    const char* text;
-    int32_t x, y, width, height;
-    uint32_t style = 0, exStyle = 0;
-};
-
-// Adds the controls to the dialog in order (the order is the tab order).
-void AddControls(HWND dialog, std::span<const ControlSpec> controls);
-
-// On deactivation (active 0) stores the focused control in saved; on
-// activation gives it the focus back and clears saved.
-void KeepFocusAcrossActivation(HWND& saved, WPARAM active);
-
 // Saves the output box's text to a file the user chooses.
 void SaveCommand(HWND mainWindow);
 
@@ -97,3 +81,25 @@ const std::string& SaveFileName();
 
 // Replaces the file name that the next "Salva" proposes.
 void SetSaveFileName(std::string name);
+
+// ---------------------------------------------------------------------------------------------
+// What both windows build with
+
+// One control of a window's description, in dialog units; style 0 takes the kind's default.
+struct ControlSpec {
+    ControlKind kind;
+    int32_t id;
+    const char* text;
+    int32_t x, y, width, height;
+    uint32_t style = 0, exStyle = 0;
+};
+
+// Adds the controls to the dialog in order (the order is the tab order).
+void AddControls(HWND dialog, std::span<const ControlSpec> controls);
+
+// On deactivation (active 0) stores the focused control in saved; on
+// activation gives it the focus back and clears saved.
+void KeepFocusAcrossActivation(HWND& saved, WPARAM active);
+
+// True for the notification codes that run a button's command (0 and 1) in a WM_COMMAND's wParam.
+bool IsButtonNotification(WPARAM wParam);

@@ -10,6 +10,27 @@ namespace {
 // The control that had the focus when the main window last lost activation.
 HWND MainFocusSaved = nullptr;
 
+// A sizeable top-level window with a title bar, its system menu and both size boxes.
+constexpr uint32_t kMainStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU |
+                                WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | DS_MODALFRAME |
+                                DS_SETFONT | DS_NOFAILCREATE | DS_3DLOOK;
+static_assert(kMainStyle == 0x94CF00D4u);
+constexpr uint32_t kMainExStyle = WS_EX_CONTROLPARENT | WS_EX_WINDOWEDGE;
+static_assert(kMainExStyle == 0x00010100u);
+
+// The count box: digits only, its text right-aligned and scrolling sideways.
+constexpr uint32_t kCountBoxStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL;
+static_assert(kCountBoxStyle == 0x50012080u);
+constexpr uint32_t kCountBoxExStyle = WS_EX_RIGHT | WS_EX_CLIENTEDGE;
+static_assert(kCountBoxExStyle == 0x00001200u);
+
+// The output box: many lines, Enter starts a new one, a vertical scroll bar.
+constexpr uint32_t kOutputBoxStyle =
+    WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_WANTRETURN | ES_MULTILINE;
+static_assert(kOutputBoxStyle == 0x50211004u);
+constexpr uint32_t kOutputBoxExStyle = WS_EX_CLIENTEDGE;
+static_assert(kOutputBoxExStyle == 0x00000200u);
+
 // A font handle that is deleted when it goes out of scope; one owner only.
 struct FontHolder {
     HFONT font = nullptr;
@@ -57,11 +78,6 @@ HFONT CreateDialogFont() {
     return CreateFontIndirectA(&description);
 }
 
-bool IsButtonNotification(WPARAM wParam) {
-    const WORD code = HIWORD(wParam);
-    return code == 0 || code == 1;
-}
-
 void FollowWindowSize(HWND dialog) {
     const DlgSize client = DlgGetClientSize(dialog, DlgSelf);
     DlgSetSize(dialog, kOutputBox, client.width - 2, client.height - 44);
@@ -69,25 +85,9 @@ void FollowWindowSize(HWND dialog) {
 
 } // namespace
 
-void AddControls(HWND dialog, std::span<const ControlSpec> controls) {
-    for (const ControlSpec& c : controls) {
-        DlgAddControl(c.kind, dialog, c.id, c.text, {}, c.x, c.y, c.width, c.height, c.style,
-                      c.exStyle);
-    }
-}
-
-void KeepFocusAcrossActivation(HWND& saved, WPARAM active) {
-    if (active == 0) {
-        saved = GetFocus();
-    } else if (saved != nullptr) {
-        SetFocus(saved);
-        saved = nullptr;
-    }
-}
-
 int32_t ShowMainWindow(HWND owner) {
     HWND dialog =
-        DlgCreate(kDlgUnits, owner, kMainCaption, 207, 101, 301, 269, 0x94CF00D4u, 0x00010100u);
+        DlgCreate(kDlgUnits, owner, kMainCaption, 207, 101, 301, 269, kMainStyle, kMainExStyle);
     if (dialog == nullptr) {
         return 0;
     }
@@ -95,10 +95,10 @@ int32_t ShowMainWindow(HWND owner) {
         {kLabel, kHeadingLabel, "Blaterix che dicono tutto e niente ....", 0, 4, 265, 12, 0, 0},
         {kPushButton, kAboutButton, "About", 270, 4, 30, 12, 0, 0},
         {kLabel, kCountLabel, "Numero di frasi da generare :", 0, 21, 95, 8, 0, 0},
-        {kTextBox, kCountBox, "10", 100, 20, 35, 11, 0x50012080u, 0x00001200u},
+        {kTextBox, kCountBox, "10", 100, 20, 35, 11, kCountBoxStyle, kCountBoxExStyle},
         {kPushButton, kGenerateButton, "Genera", 140, 20, 40, 12, 0, 0},
         {kPushButton, kSaveButton, "Salva", 270, 20, 30, 12, 0, 0},
-        {kTextBox, kOutputBox, "", 0, 40, 300, 226, 0x50211004u, 0x00000200u},
+        {kTextBox, kOutputBox, "", 0, 40, 300, 226, kOutputBoxStyle, kOutputBoxExStyle},
     };
     AddControls(dialog, controls);
 

@@ -112,6 +112,8 @@ int32_t AskSaveFileName(HWND owner, std::string title, std::string& fileName,
     // 32-bit pointers.
     constexpr DWORD kRecordSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
     static_assert(sizeof(void*) != 4 || kRecordSize == 76);
+    // The dialog writes the chosen name without its folder here; nothing reads it back, but the
+    // dialog has always been given one.
     char fileTitle[260] = {};
     OPENFILENAMEA record{};
     record.lStructSize = kRecordSize;

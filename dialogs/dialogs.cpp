@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstddef>
 #include <cstring>
+#include <iterator>
 #include <new>
 
 namespace {
@@ -17,9 +19,6 @@ constexpr uint32_t kFlagUnitMask = 0x7;
 constexpr uint32_t kFlagControl = 0x2000;
 constexpr uint32_t kFlagDialog = 0x4000;
 
-// Marker for "the platform's default colour".
-constexpr COLORREF kDefaultColour = static_cast<COLORREF>(-3);
-
 // One dialog or control that the engine created.
 struct DlgRecord {
     DlgRecord* next;
@@ -31,10 +30,6 @@ struct DlgRecord {
     DialogCallback callback; // a control's ControlCallback has the same shape
     int32_t* result;
     ControlKind kind;
-    COLORREF textColour;
-    COLORREF backColour;
-    HBRUSH brush;
-    HANDLE image;
 };
 
 // All records, newest first. The busy word is a spin flag taken around each walk or change of
@@ -169,32 +164,105 @@ struct KindInfo {
     uint32_t alwaysCleared;
 };
 
+// Every control is a visible child of its dialog, whatever style the caller gives.
+constexpr uint32_t kChildStyle = WS_CHILD | WS_VISIBLE;
+
+// A button style bit that has no name of its own; group frames clear it.
+constexpr uint32_t kUnnamedButtonBit = 0x10;
+
+// What the check, option and group buttons always clear: every other button type (the low four
+// bits then hold the kind's own), icons and bitmaps, and the styles of a top-level window.
+constexpr uint32_t ButtonCleared(uint32_t type) {
+    return WS_POPUP | WS_MINIMIZE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_MAXIMIZE | WS_BORDER |
+           WS_DLGFRAME | WS_VSCROLL | WS_HSCROLL | WS_SYSMENU | WS_THICKFRAME | BS_ICON |
+           BS_BITMAP | (BS_TYPEMASK & ~type);
+}
+
 constexpr KindInfo kKinds[17] = {
-    {nullptr, 0, 0, 0},                             // 0 custom control
-    {"BUTTON", 0x50010000, 0x50000000, 0},          // 1 push button
-    {"BUTTON", 0x50010006, 0x50000006, 0xA7FC00C9}, // 2 three-state check box
-    {"BUTTON", 0x50010003, 0x50000003, 0xA7FC00CC}, // 3 check box
-    {"BUTTON", 0x50000007, 0x50000007, 0xA7FFD0F8}, // 4 group frame
-    {"STATIC", 0x50000000, 0x50000000, 0},          // 5 label
-    {"STATIC", 0x50000012, 0x50000000, 0},          // 6 etched line
-    {"BUTTON", 0x50010009, 0x50000009, 0xA7FC00C6}, // 7 option button
-    {"SCROLLBAR", 0x50000000, 0x50000000, 0},       // 8 scroll bar
-    {"EDIT", 0x50810080, 0x50000000, 0},            // 9 text box
-    {"STATIC", 0x5000000E, 0x5000000E, 0},          // 10 image
-    {"STATIC", 0x5000000E, 0x5000000E, 0},          // 11 fitted image
-    {"BUTTON", 0x50010080, 0x50000080, 0},          // 12 image button
-    {"BUTTON", 0x50010080, 0x50000080, 0},          // 13 fitted image button
-    {"STATIC", 0x5000000D, 0x5000000D, 0},          // 14 graphic
-    {"COMBOBOX", 0x50010102, 0x50000000, 0},        // 15 combo box
-    {"LISTBOX", 0x50A10003, 0x50000001, 0},         // 16 list box
+    // 0 custom control: class and styles exactly as the caller gives them
+    {nullptr, 0, 0, 0},
+    // 1 push button
+    {"BUTTON", kChildStyle | WS_TABSTOP | BS_PUSHBUTTON, kChildStyle, 0},
+    // 2 three-state check box
+    {"BUTTON", kChildStyle | WS_TABSTOP | BS_AUTO3STATE, kChildStyle | BS_AUTO3STATE,
+     ButtonCleared(BS_AUTO3STATE)},
+    // 3 check box
+    {"BUTTON", kChildStyle | WS_TABSTOP | BS_AUTOCHECKBOX, kChildStyle | BS_AUTOCHECKBOX,
+     ButtonCleared(BS_AUTOCHECKBOX)},
+    // 4 group frame: never a tab stop, and none of the push-like looks
+    {"BUTTON", kChildStyle | BS_GROUPBOX, kChildStyle | BS_GROUPBOX,
+     ButtonCleared(BS_GROUPBOX) | WS_GROUP | WS_TABSTOP | BS_FLAT | BS_NOTIFY | BS_PUSHLIKE |
+         BS_LEFTTEXT | kUnnamedButtonBit},
+    // 5 label
+    {"STATIC", kChildStyle | SS_LEFT, kChildStyle, 0},
+    // 6 etched line
+    {"STATIC", kChildStyle | SS_ETCHEDFRAME, kChildStyle, 0},
+    // 7 option button
+    {"BUTTON", kChildStyle | WS_TABSTOP | BS_AUTORADIOBUTTON, kChildStyle | BS_AUTORADIOBUTTON,
+     ButtonCleared(BS_AUTORADIOBUTTON)},
+    // 8 scroll bar
+    {"SCROLLBAR", kChildStyle | SBS_HORZ, kChildStyle, 0},
+    // 9 text box
+    {"EDIT", kChildStyle | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, kChildStyle, 0},
+    // 10 image, 11 fitted image
+    {"STATIC", kChildStyle | SS_BITMAP, kChildStyle | SS_BITMAP, 0},
+    {"STATIC", kChildStyle | SS_BITMAP, kChildStyle | SS_BITMAP, 0},
+    // 12 image button, 13 fitted image button
+    {"BUTTON", kChildStyle | WS_TABSTOP | BS_BITMAP, kChildStyle | BS_BITMAP, 0},
+    {"BUTTON", kChildStyle | WS_TABSTOP | BS_BITMAP, kChildStyle | BS_BITMAP, 0},
+    // 14 graphic
+    {"STATIC", kChildStyle | SS_OWNERDRAW, kChildStyle | SS_OWNERDRAW, 0},
+    // 15 combo box
+    {"COMBOBOX", kChildStyle | WS_TABSTOP | CBS_DROPDOWN | CBS_SORT, kChildStyle, 0},
+    // 16 list box
+    {"LISTBOX", kChildStyle | WS_VSCROLL | WS_BORDER | WS_TABSTOP | LBS_NOTIFY | LBS_SORT,
+     kChildStyle | LBS_NOTIFY, 0},
 };
+
+// The table as numbers: default style, always set, always cleared.
+constexpr uint32_t kKindStyleNumbers[17][3] = {
+    {0, 0, 0},
+    {0x50010000, 0x50000000, 0},
+    {0x50010006, 0x50000006, 0xA7FC00C9},
+    {0x50010003, 0x50000003, 0xA7FC00CC},
+    {0x50000007, 0x50000007, 0xA7FFD0F8},
+    {0x50000000, 0x50000000, 0},
+    {0x50000012, 0x50000000, 0},
+    {0x50010009, 0x50000009, 0xA7FC00C6},
+    {0x50000000, 0x50000000, 0},
+    {0x50810080, 0x50000000, 0},
+    {0x5000000E, 0x5000000E, 0},
+    {0x5000000E, 0x5000000E, 0},
+    {0x50010080, 0x50000080, 0},
+    {0x50010080, 0x50000080, 0},
+    {0x5000000D, 0x5000000D, 0},
+    {0x50010102, 0x50000000, 0},
+    {0x50A10003, 0x50000001, 0},
+};
+static_assert([] {
+    for (std::size_t kind = 0; kind < std::size(kKinds); ++kind) {
+        const uint32_t* numbers = kKindStyleNumbers[kind];
+        if (kKinds[kind].defaultStyle != numbers[0] || kKinds[kind].alwaysSet != numbers[1] ||
+            kKinds[kind].alwaysCleared != numbers[2]) {
+            return false;
+        }
+    }
+    return true;
+}());
 
 // ---------------------------------------------------------------------------------------------
 // Helpers
 
-constexpr uint32_t kDefaultDialogStyle = 0x80C000D4; // WS_POPUP|WS_CAPTION|DS_MODALFRAME|...
-constexpr uint32_t kAlwaysSetDialogStyle = 0x54;     // DS_SETFONT|DS_NOFAILCREATE|DS_3DLOOK
-constexpr uint32_t kNeverDialogStyle = 0x10000002;   // WS_VISIBLE|DS_SYSMODAL
+// The style of a dialog created with style 0: a popup with a title bar and a modal frame.
+constexpr uint32_t kDefaultDialogStyle =
+    WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT | DS_NOFAILCREATE | DS_3DLOOK;
+static_assert(kDefaultDialogStyle == 0x80C000D4);
+// Every dialog gets these: the template carries a font, creation goes on when a control fails.
+constexpr uint32_t kAlwaysSetDialogStyle = DS_SETFONT | DS_NOFAILCREATE | DS_3DLOOK;
+static_assert(kAlwaysSetDialogStyle == 0x54);
+// No dialog gets these: it stays hidden until DlgRunModal, and is never system-modal.
+constexpr uint32_t kNeverDialogStyle = WS_VISIBLE | DS_SYSMODAL;
+static_assert(kNeverDialogStyle == 0x10000002);
 constexpr int32_t kKeepPosition = 0x8000;
 
 HINSTANCE ModuleInstance() {
@@ -230,6 +298,23 @@ LONG WrappingSum(int32_t a, int32_t b) {
     return static_cast<LONG>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
 
+// pixels x 1024 / extent, to the nearest whole number with halves up, except that a negative
+// quotient with a remainder is rounded down; 0 if extent <= 0.
+int32_t PixelsToUnits(int32_t pixels, int32_t extent) {
+    if (extent <= 0) {
+        return 0;
+    }
+    const int64_t n = static_cast<int64_t>(pixels) * 1024;
+    int64_t q = n / extent;
+    const int64_t rest = n % extent;
+    if (rest < 0) {
+        --q; // a negative quotient with a remainder goes down
+    } else if (n >= 0 && 2 * rest >= extent) {
+        ++q; // halves up
+    }
+    return static_cast<int32_t>(q);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -255,9 +340,12 @@ DefaultDialogFont DlgGetDefaultFont() {
 // ---------------------------------------------------------------------------------------------
 // Creation
 
-DlgTemplate DlgBuildTemplate(const std::string& caption, int32_t x, int32_t y, int32_t width,
-                             int32_t height, uint32_t style, uint32_t exStyle,
-                             const DefaultDialogFont& font) {
+namespace {
+
+// The template that DlgCreate hands to the platform.
+DlgTemplate BuildTemplate(const std::string& caption, int32_t x, int32_t y, int32_t width,
+                          int32_t height, uint32_t style, uint32_t exStyle,
+                          const DefaultDialogFont& font) {
     uint32_t effective = style == 0 ? kDefaultDialogStyle : style;
     effective = (effective | kAlwaysSetDialogStyle) & ~kNeverDialogStyle;
     if (x == -1 || y == -1) {
@@ -290,10 +378,12 @@ DlgTemplate DlgBuildTemplate(const std::string& caption, int32_t x, int32_t y, i
     return t;
 }
 
+} // namespace
+
 HWND DlgCreate(uint32_t unitMode, HWND parent, std::string caption, int32_t x, int32_t y,
                int32_t width, int32_t height, uint32_t style, uint32_t exStyle) {
     const bool pixels = (unitMode & kFlagPixels) != 0;
-    const DlgTemplate t = DlgBuildTemplate(caption, x, y, width, height, style, exStyle, t_font);
+    const DlgTemplate t = BuildTemplate(caption, x, y, width, height, style, exStyle, t_font);
 
     HWND dialog = CreateDialogIndirectParamA(
         ModuleInstance(), reinterpret_cast<LPCDLGTEMPLATEA>(t.words), parent, DlgProcedure, 0);
@@ -330,8 +420,6 @@ HWND DlgCreate(uint32_t unitMode, HWND parent, std::string caption, int32_t x, i
     record->parent = parent;
     record->flags = kFlagDialog | (pixels ? kFlagPixels : kFlagUnits);
     record->kind = kCustomControl;
-    record->textColour = kDefaultColour;
-    record->backColour = kDefaultColour;
     if ((style & WS_MAXIMIZE) != 0) {
         record->showCommand = SW_MAXIMIZE;
     } else if ((style & WS_MINIMIZE) != 0) {
@@ -404,8 +492,6 @@ HWND DlgAddControl(ControlKind kind, HWND dialog, int32_t id, std::string text,
         record->flags = flags;
         record->kind = kind;
         record->callback = callback;
-        record->textColour = kDefaultColour;
-        record->backColour = kDefaultColour;
         if (!LinkRecord(record)) {
             delete record;
         }
@@ -580,21 +666,6 @@ void DlgSetText(HWND window, const std::string& text) {
     SetWindowTextA(window, text.c_str());
 }
 
-int32_t DlgPixelsToUnits(int32_t pixels, int32_t extent) {
-    if (extent <= 0) {
-        return 0;
-    }
-    const int64_t n = static_cast<int64_t>(pixels) * 1024;
-    int64_t q = n / extent;
-    const int64_t rest = n % extent;
-    if (rest < 0) {
-        --q; // a negative quotient with a remainder goes down
-    } else if (n >= 0 && 2 * rest >= extent) {
-        ++q; // halves up
-    }
-    return static_cast<int32_t>(q);
-}
-
 DlgSize DlgGetClientSize(HWND dialog, int32_t id) {
     HWND window = FindTarget(dialog, id);
     if (window == nullptr) {
@@ -609,8 +680,8 @@ DlgSize DlgGetClientSize(HWND dialog, int32_t id) {
         if (!MapDialogRect(dialog, &extent)) {
             return {0, 0};
         }
-        size.width = DlgPixelsToUnits(size.width, extent.right);
-        size.height = DlgPixelsToUnits(size.height, extent.bottom);
+        size.width = PixelsToUnits(size.width, extent.right);
+        size.height = PixelsToUnits(size.height, extent.bottom);
     }
     return size;
 }
@@ -639,7 +710,20 @@ void DlgSetSize(HWND dialog, int32_t id, int32_t width, int32_t height) {
     SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
 }
 
-int32_t DlgRecordCount() {
+// ---------------------------------------------------------------------------------------------
+// Test hooks
+
+DlgTemplate DlgBuildTemplateForTests(const std::string& caption, int32_t x, int32_t y,
+                                     int32_t width, int32_t height, uint32_t style,
+                                     uint32_t exStyle, const DefaultDialogFont& font) {
+    return BuildTemplate(caption, x, y, width, height, style, exStyle, font);
+}
+
+int32_t DlgPixelsToUnitsForTests(int32_t pixels, int32_t extent) {
+    return PixelsToUnits(pixels, extent);
+}
+
+int32_t DlgRecordCountForTests() {
     int32_t count = 0;
     TakeList();
     for (const DlgRecord* r = g_records.head; r != nullptr; r = r->next) {

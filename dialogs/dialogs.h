@@ -73,19 +73,6 @@ DefaultDialogFont DlgGetDefaultFont();
 constexpr size_t kMaxCaption = 256;
 constexpr size_t kMaxFace = 31;
 
-// A standard DLGTEMPLATE with title, point size and face, and no items: 11 header words, the
-// title, the point size and the face, each text NUL-terminated; size counts the words used.
-struct alignas(4) DlgTemplate {
-    WORD words[11 + (kMaxCaption + 1) + 1 + (kMaxFace + 1)];
-    size_t size;
-};
-
-// The template that DlgCreate hands to the platform: the effective style, the low 16 bits of the
-// position and size, and the caption (cut to 256, " " when empty) and face widened byte by byte.
-DlgTemplate DlgBuildTemplate(const std::string& caption, int32_t x, int32_t y, int32_t width,
-                             int32_t height, uint32_t style, uint32_t exStyle,
-                             const DefaultDialogFont& font);
-
 // Makes a hidden dialog (style 0 = 0x80C000D4; x or y == -1 centres it) and its record; 0 on
 // failure.
 HWND DlgCreate(uint32_t unitMode, HWND parent, std::string caption, int32_t x, int32_t y,
@@ -128,9 +115,26 @@ DlgSize DlgGetClientSize(HWND dialog, int32_t id);
 // dialog's units; the position stays. No effect for an unknown id or a graphic control.
 void DlgSetSize(HWND dialog, int32_t id, int32_t width, int32_t height);
 
-// pixels x 1024 / extent (the pixels of 1024 dialog units), to the nearest whole number with
-// halves up, except that a negative quotient with a remainder is rounded down; 0 if extent <= 0.
-int32_t DlgPixelsToUnits(int32_t pixels, int32_t extent);
+// ---------------------------------------------------------------------------------------------
+// Test hooks: the program never calls these; each name ends in ForTests.
 
-// Number of records (dialogs and controls) that the engine holds; for tests.
-int32_t DlgRecordCount();
+// A standard DLGTEMPLATE with title, point size and face, and no items: 11 header words, the
+// title, the point size and the face, each text NUL-terminated; size counts the words used.
+struct alignas(4) DlgTemplate {
+    WORD words[11 + (kMaxCaption + 1) + 1 + (kMaxFace + 1)];
+    size_t size;
+};
+
+// The template that DlgCreate hands to the platform: the effective style, the low 16 bits of the
+// position and size, and the caption (cut to 256, " " when empty) and face widened byte by byte.
+DlgTemplate DlgBuildTemplateForTests(const std::string& caption, int32_t x, int32_t y,
+                                     int32_t width, int32_t height, uint32_t style,
+                                     uint32_t exStyle, const DefaultDialogFont& font);
+
+// The rounding by which DlgGetClientSize turns pixels into dialog units: pixels x 1024 / extent
+// (the pixels of 1024 dialog units), to the nearest whole number with halves up, except that a
+// negative quotient with a remainder is rounded down; 0 if extent <= 0.
+int32_t DlgPixelsToUnitsForTests(int32_t pixels, int32_t extent);
+
+// Number of records (dialogs and controls) that the engine holds.
+int32_t DlgRecordCountForTests();

@@ -122,7 +122,7 @@ struct OpenFileRecord {
     HANDLE handle;
     DeviceKind device;
     FileMode mode;
-    std::string name;
+    std::string name;  // as opened; never read, but copying it can fail the open (kOutOfMemory)
     uint64_t position; // bytes written since the open
 };
 
@@ -454,12 +454,6 @@ int16_t NextFileNumber() {
     return number;
 }
 
-void SetFileNumberCounterForTests(int16_t value) {
-    TakeLock(OpenLock);
-    FileNumberCounter = value;
-    ReleaseLock(OpenLock);
-}
-
 void DeleteMatchingFiles(PendingError& pending, std::string_view name) {
     if (name.empty()) {
         return;
@@ -581,4 +575,13 @@ uint8_t TakeError(PendingError& pending) {
 
 uint8_t PeekError(const PendingError& pending) {
     return pending.code;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Test hooks
+
+void SetFileNumberCounterForTests(int16_t value) {
+    TakeLock(OpenLock);
+    FileNumberCounter = value;
+    ReleaseLock(OpenLock);
 }

@@ -110,5 +110,8 @@ uint8_t PeekError(const PendingError& pending);
 // Returns the error number for a Windows last-error code, 0 for 0.
 uint8_t SystemErrorMap(DWORD lastError);
 
-// Tests only: the value after which NextFileNumber continues.
+// ---------------------------------------------------------------------------------------------
+// Test hooks: the program never calls these; each name ends in ForTests.
+
+// Sets the value after which NextFileNumber continues.
 void SetFileNumberCounterForTests(int16_t value);

@@ -502,12 +502,15 @@ std::string GenerateText(int32_t count) {
     return text;
 }
 
-std::size_t MaxBlockLength() {
-    return kLongestBlock;
-}
-
 std::size_t ShapedRoom(const TextShape&) {
     return kShapedRoom;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Test hooks
+
+std::size_t MaxBlockLengthForTests() {
+    return kLongestBlock;
 }
 
 #else

@@ -34,9 +34,6 @@ std::string BuildPhrase();
 // throws std::bad_alloc when the text cannot be held.
 std::string GenerateText(int32_t count);
 
-// The longest block that GenerateText can produce, in bytes.
-std::size_t MaxBlockLength();
-
 // A short text that the writer puts around sentences.
 struct TextPiece {
     char bytes[16];
@@ -77,3 +74,9 @@ std::size_t ShapedRoom(const TextShape& shape);
 // Appends count sentences in the given shape to out; throws std::bad_alloc when they cannot be
 // held.
 void AppendShaped(std::string& out, const TextShape& shape, int32_t count);
+
+// ---------------------------------------------------------------------------------------------
+// Test hooks: the program never calls these; each name ends in ForTests.
+
+// The longest block that GenerateText can produce, in bytes.
+std::size_t MaxBlockLengthForTests();

@@ -99,10 +99,13 @@ double ClockSeconds() {
     return static_cast<double>(n) / 1000.0;
 }
 
-uint32_t RandomState() {
+// ---------------------------------------------------------------------------------------------
+// Test hooks
+
+uint32_t RandomStateForTests() {
     return State;
 }
 
-void RandomRestoreStartState() {
+void RestoreRandomStartStateForTests() {
     State = kStartState;
 }

@@ -17,8 +17,11 @@ void RandomRanges(int32_t a, int32_t b, std::span<int32_t> out);
 // Seconds since local midnight, millisecond resolution (local wall clock).
 double ClockSeconds();
 
-// The raw state word; the program never needs it, tests and tools do.
-uint32_t RandomState();
+// ---------------------------------------------------------------------------------------------
+// Test hooks: the program never calls these; each name ends in ForTests.
 
-// Puts the state back to its start-up value 0xFFFFFFFF; for tests only.
-void RandomRestoreStartState();
+// The raw state word.
+uint32_t RandomStateForTests();
+
+// Puts the state back to its start-up value 0xFFFFFFFF.
+void RestoreRandomStartStateForTests();

@@ -198,12 +198,12 @@ LRESULT CALLBACK RecordCreated(int code, WPARAM wParam, LPARAM lParam) {
 
 class Dialogs : public ::testing::Test {
   protected:
-    void SetUp() override { baseline_ = DlgRecordCount(); }
+    void SetUp() override { baseline_ = DlgRecordCountForTests(); }
     void TearDown() override {
         g_handlers.clear();
         g_sent.clear();
         g_created.clear();
-        EXPECT_EQ(DlgRecordCount(), baseline_) << "records left behind";
+        EXPECT_EQ(DlgRecordCountForTests(), baseline_) << "records left behind";
     }
     int32_t baseline_ = 0;
 };
@@ -257,8 +257,8 @@ ReadTemplate Read(const DlgTemplate& t) {
 
 TEST(DlgBuildTemplate, HoldsEveryFieldAsTheDialogManagerReadsIt) {
     DefaultDialogFont font{"MS Sans Serif", 8};
-    const ReadTemplate t =
-        Read(DlgBuildTemplate("Blaterix", -2, 70000, 0x12345, 40, 0, WS_EX_TOOLWINDOW, font));
+    const ReadTemplate t = Read(
+        DlgBuildTemplateForTests("Blaterix", -2, 70000, 0x12345, 40, 0, WS_EX_TOOLWINDOW, font));
     EXPECT_EQ(t.style, 0x80C000D4u);
     EXPECT_EQ(t.exStyle, static_cast<uint32_t>(WS_EX_TOOLWINDOW));
     EXPECT_EQ(t.items, 0);
@@ -288,7 +288,7 @@ TEST(DlgBuildTemplate, CaptionIsCutAndWidenedByteForByte) {
     DefaultDialogFont font{"Tahoma", 10};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.caption);
-        const DlgTemplate built = DlgBuildTemplate(c.caption, 0, 0, 10, 10, 0, 0, font);
+        const DlgTemplate built = DlgBuildTemplateForTests(c.caption, 0, 0, 10, 10, 0, 0, font);
         const ReadTemplate t = Read(built);
         EXPECT_EQ(t.title, c.title);
         EXPECT_EQ(t.points, 10);
@@ -297,7 +297,7 @@ TEST(DlgBuildTemplate, CaptionIsCutAndWidenedByteForByte) {
     }
     // The largest template fits.
     std::memcpy(font.face, std::string(31, 'f').c_str(), 32);
-    const DlgTemplate largest = DlgBuildTemplate(long300, 0, 0, 10, 10, 0, 0, font);
+    const DlgTemplate largest = DlgBuildTemplateForTests(long300, 0, 0, 10, 10, 0, 0, font);
     EXPECT_EQ(largest.size, std::size(largest.words));
     EXPECT_EQ(Read(largest).face, std::wstring(31, L'f'));
 }
@@ -319,7 +319,7 @@ TEST_F(Dialogs, EffectiveDialogStyle) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message()
                      << std::hex << "style 0x" << c.style << " x " << c.x << " y " << c.y);
-        EXPECT_EQ(Read(DlgBuildTemplate("Style", c.x, c.y, 100, 60, c.style, 0, {})).style,
+        EXPECT_EQ(Read(DlgBuildTemplateForTests("Style", c.x, c.y, 100, 60, c.style, 0, {})).style,
                   c.expected);
         OwnedWindow dialog(DlgCreate(kDlgUnits, nullptr, "Style", c.x, c.y, 100, 60, c.style, 0));
         ASSERT_NE(dialog.handle, nullptr);
@@ -450,10 +450,10 @@ TEST_F(Dialogs, PixelModeGivesTheClientSizeAndPosition) {
 }
 
 TEST_F(Dialogs, PlatformRefusalGivesNoDialog) {
-    const int32_t before = DlgRecordCount();
+    const int32_t before = DlgRecordCountForTests();
     HWND notAWindow = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x1234));
     EXPECT_EQ(DlgCreate(kDlgUnits, notAWindow, "Orphan", 0, 0, 50, 50, 0, 0), nullptr);
-    EXPECT_EQ(DlgRecordCount(), before);
+    EXPECT_EQ(DlgRecordCountForTests(), before);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -593,7 +593,7 @@ TEST_F(Dialogs, ControlsAreMadeOnlyForEngineDialogs) {
     ASSERT_NE(foreign.handle, nullptr);
     OwnedWindow dialog(NewDialog());
     HWND label = AddControl(kLabel, dialog, 1, 5, 5, 50, 10);
-    const int32_t before = DlgRecordCount();
+    const int32_t before = DlgRecordCountForTests();
 
     EXPECT_EQ(AddControl(kLabel, foreign, 2, 5, 5, 50, 10), nullptr);
     EXPECT_EQ(GetWindow(foreign, GW_CHILD), nullptr);
@@ -602,7 +602,7 @@ TEST_F(Dialogs, ControlsAreMadeOnlyForEngineDialogs) {
     EXPECT_EQ(DlgAddControl(kCustomControl, dialog, 4, "", {}, 5, 5, 50, 10, WS_CHILD, 0, nullptr,
                             "NoSuchClassHere"),
               nullptr);
-    EXPECT_EQ(DlgRecordCount(), before);
+    EXPECT_EQ(DlgRecordCountForTests(), before);
 }
 
 TEST_F(Dialogs, BothCornersAreMappedAtCreationButOnlyTheSizeOnResizing) {
@@ -630,20 +630,20 @@ TEST_F(Dialogs, BothCornersAreMappedAtCreationButOnlyTheSizeOnResizing) {
 }
 
 TEST_F(Dialogs, RecordsGoWithTheirDialog) {
-    const int32_t before = DlgRecordCount();
+    const int32_t before = DlgRecordCountForTests();
     HWND first = NewDialog();
     AddControl(kLabel, first, 1, 5, 5, 50, 10);
     AddControl(kTextBox, first, 2, 5, 20, 50, 12);
     HWND second = NewDialog();
     AddControl(kPushButton, second, 1, 5, 5, 50, 14);
-    EXPECT_EQ(DlgRecordCount(), before + 5);
+    EXPECT_EQ(DlgRecordCountForTests(), before + 5);
 
     DestroyWindow(first);
-    EXPECT_EQ(DlgRecordCount(), before + 2);
+    EXPECT_EQ(DlgRecordCountForTests(), before + 2);
     // The second dialog still has its records: its controls can still be added to.
     EXPECT_NE(AddControl(kLabel, second, 2, 5, 30, 50, 10), nullptr);
     DestroyWindow(second);
-    EXPECT_EQ(DlgRecordCount(), before);
+    EXPECT_EQ(DlgRecordCountForTests(), before);
     EXPECT_EQ(AddControl(kLabel, second, 3, 5, 5, 50, 10), nullptr);
 }
 
@@ -997,7 +997,7 @@ TEST(DlgPixelsToUnits, RoundsHalvesUpAndNegativeQuotientsDown) {
         {-1, 4096, -1}, {-5, 4096, -2}, {100, 0, 0},        {100, -5, 0},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(DlgPixelsToUnits(c.pixels, c.extent), c.expected)
+        EXPECT_EQ(DlgPixelsToUnitsForTests(c.pixels, c.extent), c.expected)
             << c.pixels << " px over " << c.extent;
     }
 }

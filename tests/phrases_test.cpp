@@ -13,8 +13,8 @@ namespace {
 class PhrasesTest : public ::testing::Test {
   protected:
     // No FillPhraseTable here: the table must be usable from the start.
-    void SetUp() override { RandomRestoreStartState(); }
-    void TearDown() override { RandomRestoreStartState(); }
+    void SetUp() override { RestoreRandomStartStateForTests(); }
+    void TearDown() override { RestoreRandomStartStateForTests(); }
 };
 
 bool IsLower(unsigned char c) {
@@ -111,7 +111,7 @@ TEST_F(PhrasesTest, TwoSentencesFromSeedZero) {
 TEST_F(PhrasesTest, NoSentencesAndNoDrawsForZeroOrLess) {
     for (int32_t count : {0, -1, -5, std::numeric_limits<int32_t>::min()}) {
         EXPECT_EQ(GenerateText(count), "") << count;
-        EXPECT_EQ(RandomState(), 0xFFFFFFFFu) << count;
+        EXPECT_EQ(RandomStateForTests(), 0xFFFFFFFFu) << count;
     }
 }
 
@@ -133,11 +133,11 @@ std::string ExpectedBlocks(long double seed, int count) {
 TEST_F(PhrasesTest, BlocksFollowTheDrawsInColumnOrder) {
     for (int count : {1, 7, 999}) {
         const std::string expected = ExpectedBlocks(43200.0L, count);
-        const uint32_t stateAfter = RandomState(); // 7 draws per sentence
+        const uint32_t stateAfter = RandomStateForTests(); // 7 draws per sentence
         RandomSeed(43200.0L);
         const std::string text = GenerateText(count);
         EXPECT_EQ(text, expected) << count;
-        EXPECT_EQ(RandomState(), stateAfter) << count;
+        EXPECT_EQ(RandomStateForTests(), stateAfter) << count;
         EXPECT_EQ(text.substr(text.size() - 6), ". \r\n\r\n");
     }
 }
@@ -153,7 +153,7 @@ TEST_F(PhrasesTest, SentenceAndBlockShapes) {
     EXPECT_EQ(block.substr(0, 3), "   ");
     EXPECT_NE(block[3], ' ');
     EXPECT_EQ(block.substr(block.size() - 4), "\r\n\r\n");
-    EXPECT_LE(block.size(), MaxBlockLength());
+    EXPECT_LE(block.size(), MaxBlockLengthForTests());
 }
 
 TEST_F(PhrasesTest, AppendingKeepsWhatIsThere) {
@@ -281,10 +281,10 @@ TEST_F(PhrasesTest, ShapesLayOutTheSameSentences) {
         for (int i = 0; i < 7 * c.count; ++i) {
             RandomRange(1, 10);
         }
-        const uint32_t after = RandomState();
+        const uint32_t after = RandomStateForTests();
         RandomSeed(0.0L);
         AppendShaped(text, c.shape, c.count);
-        EXPECT_EQ(RandomState(), after);
+        EXPECT_EQ(RandomStateForTests(), after);
     }
 }
 
