@@ -22,6 +22,7 @@ constexpr UINT kTickMilliseconds = 10;
 
 // One scenario while it runs; runs nest when a step or a callback starts another modal loop.
 struct Run {
+    std::string name;
     std::vector<Step> steps;
     std::size_t next = 0;
     bool inStep = false;
@@ -35,24 +36,26 @@ Clock::time_point Deadline;
 UINT_PTR Timer = 0;
 bool Stopping = false; // the deadline passed or a step failed hard: every window is to go
 
-// Where the runs are, innermost first: "step 2 of 5 (waiting until ...), inside step 1 of 3".
+// Where a run is: "step 2 of 5 of the main window (waiting until ...)", or
+// "dialog "Test", which did not end after its 5 steps".
+std::string Describe(const Run& run) {
+    if (run.next < run.steps.size()) {
+        const std::string& what = run.steps[run.next].what;
+        return "step " + std::to_string(run.next + 1) + " of " + std::to_string(run.steps.size()) +
+               " of " + run.name + (what.empty() ? "" : " (" + what + ")");
+    }
+    if (run.steps.empty()) {
+        return run.name + ", which did not end";
+    }
+    return run.name + ", which did not end after its " + std::to_string(run.steps.size()) +
+           " steps";
+}
+
+// Where every run is, innermost first.
 std::string Where() {
     std::string where;
     for (auto it = Runs.rbegin(); it != Runs.rend(); ++it) {
-        const Run& run = **it;
-        if (!where.empty()) {
-            where += ", inside ";
-        }
-        if (run.next < run.steps.size()) {
-            where +=
-                "step " + std::to_string(run.next + 1) + " of " + std::to_string(run.steps.size());
-            if (!run.steps[run.next].what.empty()) {
-                where += " (" + run.steps[run.next].what + ")";
-            }
-        } else {
-            where += "the end of a run of " + std::to_string(run.steps.size()) +
-                     " steps (its window did not go)";
-        }
+        where += (where.empty() ? "" : ", inside ") + Describe(**it);
     }
     return where;
 }
@@ -165,6 +168,41 @@ bool Matches(const Expected& entry, const Seen& seen) {
            ((entry.checks & kLParam) == 0 || entry.lParam == seen.lParam);
 }
 
+// Lines a seen sequence up with an expected one; remembers the place where the attempt that got
+// furthest through what was seen came to a stop.
+struct Alignment {
+    const std::vector<Expected>& want;
+    const std::vector<Seen>& seen;
+    std::vector<bool> tried; // (expected entry, seen message) pairs already known not to align
+    std::size_t stuckExpected = 0, stuckSeen = 0;
+};
+
+// Whether want from i on aligns with seen from j on: each entry matches the next message, or is
+// optional and left out. Optional entries are tried both ways, so that one cannot swallow a
+// message that a later entry needs.
+bool Align(Alignment& a, std::size_t i, std::size_t j) {
+    if (i == a.want.size() && j == a.seen.size()) {
+        return true;
+    }
+    const std::size_t at = i * (a.seen.size() + 1) + j;
+    if (a.tried[at]) {
+        return false;
+    }
+    a.tried[at] = true;
+    if (i < a.want.size() && j < a.seen.size() && Matches(a.want[i], a.seen[j]) &&
+        Align(a, i + 1, j + 1)) {
+        return true;
+    }
+    if (i < a.want.size() && (a.want[i].checks & kOptional) != 0 && Align(a, i + 1, j)) {
+        return true;
+    }
+    if (j > a.stuckSeen || (j == a.stuckSeen && i > a.stuckExpected)) {
+        a.stuckExpected = i;
+        a.stuckSeen = j;
+    }
+    return false;
+}
+
 } // namespace
 
 Step Do(std::function<void()> action) {
@@ -194,8 +232,8 @@ std::chrono::milliseconds GuiDeadline() {
     return std::chrono::seconds(seconds);
 }
 
-void RunScenario(const std::function<void()>& loop, std::vector<Step> steps) {
-    Run run{std::move(steps)};
+void RunScenario(std::string name, const std::function<void()>& loop, std::vector<Step> steps) {
+    Run run{std::move(name), std::move(steps)};
     const bool outermost = Runs.empty();
     if (outermost) {
         Stopping = false;
@@ -207,7 +245,7 @@ void RunScenario(const std::function<void()>& loop, std::vector<Step> steps) {
     Runs.push_back(&run);
     loop();
     if (!Stopping && run.next < run.steps.size()) {
-        ADD_FAILURE() << "the modal loop ended before " << Where();
+        ADD_FAILURE() << "the modal loop ended before " << Describe(run);
     }
     Runs.pop_back();
     if (outermost) {
@@ -221,7 +259,9 @@ int32_t RunDialog(HWND dialog, int32_t initial, Handler handler, std::vector<Ste
     Handlers[dialog] = std::move(handler);
     RunDialogs.push_back(dialog);
     int32_t result = initial;
-    RunScenario([&] { DlgRunModal(dialog, Forward, &result); }, std::move(steps));
+    RunScenario(
+        "dialog \"" + DlgGetText(dialog) + "\"", [&] { DlgRunModal(dialog, Forward, &result); },
+        std::move(steps));
     RunDialogs.pop_back();
     Handlers.erase(dialog);
     return result;
@@ -233,7 +273,8 @@ int32_t RunMainWindow(std::vector<Step> steps) {
                          return true;
                      }});
     int32_t result = -1;
-    RunScenario([&] { result = ShowMainWindow(nullptr); }, std::move(steps));
+    RunScenario(
+        "the main window", [&] { result = ShowMainWindow(nullptr); }, std::move(steps));
     EXPECT_EQ(Main(), nullptr) << "the main window outlived its run";
     return result;
 }
@@ -266,31 +307,23 @@ Handler Recording(MessageLog& log, Handler then) {
     };
 }
 
-testing::AssertionResult MatchesSequence(const MessageLog& log,
-                                         std::initializer_list<Expected> expected) {
-    const std::vector<Expected> want(expected);
+testing::AssertionResult MatchesSequence(const MessageLog& log, const std::vector<Expected>& want) {
     const std::vector<Seen>& seen = log.seen;
-    std::size_t i = 0, j = 0;
-    std::string problem;
-    while (problem.empty() && (i < want.size() || j < seen.size())) {
-        if (i < want.size() && j < seen.size() && Matches(want[i], seen[j])) {
-            ++i;
-            ++j;
-        } else if (i < want.size() && (want[i].checks & kOptional) != 0) {
-            ++i;
-        } else if (i == want.size()) {
-            problem = "seen " + std::to_string(j + 1) + " (" + Describe(seen[j]) +
-                      ") comes after the last expected entry";
-        } else if (j == seen.size()) {
-            problem =
-                "expected " + std::to_string(i + 1) + " (" + Describe(want[i]) + ") never came";
-        } else {
-            problem = "expected " + std::to_string(i + 1) + " (" + Describe(want[i]) +
-                      ") but seen " + std::to_string(j + 1) + " was " + Describe(seen[j]);
-        }
-    }
-    if (problem.empty()) {
+    Alignment alignment{want, seen, std::vector<bool>((want.size() + 1) * (seen.size() + 1))};
+    if (Align(alignment, 0, 0)) {
         return testing::AssertionSuccess();
+    }
+    const std::size_t i = alignment.stuckExpected, j = alignment.stuckSeen;
+    std::string problem;
+    if (i == want.size()) {
+        problem = "seen message " + std::to_string(j + 1) + " is " + Describe(seen[j]) +
+                  ", after the last expected entry";
+    } else if (j == seen.size()) {
+        problem =
+            "expected entry " + std::to_string(i + 1) + ", " + Describe(want[i]) + ", never came";
+    } else {
+        problem = "expected entry " + std::to_string(i + 1) + " is " + Describe(want[i]) +
+                  ", but seen message " + std::to_string(j + 1) + " is " + Describe(seen[j]);
     }
     testing::AssertionResult failure = testing::AssertionFailure();
     failure << "message sequence differs: " << problem << "\n  expected:";

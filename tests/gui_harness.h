@@ -10,7 +10,6 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -35,9 +34,10 @@ Step Until(std::string what, std::function<bool()> condition);
 std::chrono::milliseconds GuiDeadline();
 
 // Calls loop (which runs a modal message loop) while the steps run in order from a thread timer.
-// When the deadline passes, fails the test naming the step it was at and destroys the thread's
-// windows so that the loop ends; a run inside another one shares the outer run's deadline.
-void RunScenario(const std::function<void()>& loop, std::vector<Step> steps);
+// When the deadline passes, fails the test naming the run (name) and the step it was at, and
+// destroys the thread's windows so that the loop ends; a run inside another one shares the
+// outer run's deadline.
+void RunScenario(std::string name, const std::function<void()>& loop, std::vector<Step> steps);
 
 // A dialog's callback in a run: any callable, unlike the engine's plain function pointer.
 using Handler = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;
@@ -99,10 +99,9 @@ struct Expected {
     LPARAM lParam = 0;
 };
 
-// Whether the log holds exactly the expected messages in order (optional entries taken when they
-// match); on failure, says which entry was the first to differ and lists both sequences.
-testing::AssertionResult MatchesSequence(const MessageLog& log,
-                                         std::initializer_list<Expected> expected);
+// Whether the log holds exactly the expected messages in order, optional entries present or not;
+// on failure, says where the closest alignment first differs and lists both sequences.
+testing::AssertionResult MatchesSequence(const MessageLog& log, const std::vector<Expected>& want);
 
 // A message's name for failure output (WM_SIZE, WM_APP+2, or its number).
 std::string MessageName(UINT message);
