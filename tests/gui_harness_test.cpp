@@ -87,13 +87,16 @@ TEST(MessageLog, KeepsOnlyTheMessagesOfInterestToItsWindow) {
     EXPECT_EQ(log.seen[1].window, one);
 }
 
-// Runs under a one-second deadline, restored afterwards.
+// Runs whose deadline the test may set (kShort where it waits for one to pass); the
+// environment is restored afterwards.
 class Runs : public testing::Test {
   protected:
+    static constexpr const char* kShort = "1";
+
     void SetUp() override {
         const char* old = std::getenv("BLATERIX_GUI_DEADLINE");
         saved_ = old != nullptr ? old : "";
-        SetDeadline("1");
+        SetDeadline("");
     }
     void TearDown() override { SetDeadline(saved_); }
 
@@ -132,6 +135,7 @@ TEST_F(Runs, DeadlineComesFromTheEnvironment) {
 }
 
 TEST_F(Runs, AStepThatNeverFinishesFailsByNameAndTheDialogGoes) {
+    SetDeadline(kShort);
     HWND dialog = NewDialog("Stuck");
     int asked = 0;
     EXPECT_NONFATAL_FAILURE(RunDialog(dialog, 0, Nothing,
@@ -147,6 +151,7 @@ TEST_F(Runs, AStepThatNeverFinishesFailsByNameAndTheDialogGoes) {
 }
 
 TEST_F(Runs, AStepThatRunsAModalLoopIsNotStartedAgainFromIt) {
+    SetDeadline(kShort);
     HWND outer = NewDialog("Outer");
     HWND inner = nullptr;
     int started = 0;
@@ -163,6 +168,7 @@ TEST_F(Runs, AStepThatRunsAModalLoopIsNotStartedAgainFromIt) {
 }
 
 TEST_F(Runs, ATimeoutInsideANestedRunNamesBothRuns) {
+    SetDeadline(kShort);
     HWND outer = NewDialog("Outer");
     HWND inner = nullptr;
     EXPECT_NONFATAL_FAILURE(RunDialog(outer, 0, Nothing, {Do([&] {
