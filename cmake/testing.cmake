@@ -43,11 +43,17 @@ if(CMAKE_CROSSCOMPILING AND WIN32)
 endif()
 
 # blaterix_add_test(NAME target [GUI]): one ctest test per test binary; GUI
-# tests share one desktop, so they never run at the same time.
+# tests share one desktop, so they never run at the same time. A GUI test gets
+# more time than one run of the GUI harness may take (300 s), so that a stuck
+# run fails with the harness's message instead of being killed silently.
 function(blaterix_add_test name target)
     cmake_parse_arguments(ARG "GUI" "" "" ${ARGN})
     add_test(NAME ${name} COMMAND ${target} --gtest_color=no)
-    blaterix_set_timeout(${name} 300)
+    if(ARG_GUI)
+        blaterix_set_timeout(${name} 900)
+    else()
+        blaterix_set_timeout(${name} 300)
+    endif()
     if(CMAKE_CROSSCOMPILING AND WIN32)
         set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine)
         if(ARG_GUI)

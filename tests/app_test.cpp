@@ -2,13 +2,11 @@
 // controls: steps run from a thread timer while the window's modal loop runs.
 #include "app/app.h"
 #include "dialogs/dialogs.h"
-#include "phrases/phrases.h"
 #include "random/random.h"
 #include "tests/gui_harness.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,14 +24,7 @@ SIZE OuterSize(HWND window) {
     return {r.right - r.left, r.bottom - r.top};
 }
 
-class AppTest : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        SetFpuMode();
-        PrepareThread();
-        FillPhraseTable();
-    }
-};
+using AppTest = MainWindowTest;
 
 TEST_F(AppTest, StartsWithTenAndGeneraFillsTheBoxOnce) {
     std::string expected;
@@ -133,9 +124,8 @@ TEST_F(AppTest, LargeCountsShowTheWaitCursorUntilTheBoxHoldsTheText) {
                  {"1e4", 10000, true},
                  {"10001", -1, false},
                  {"0", 0, false}};
-    const HHOOK hook =
-        SetWindowsHookExA(WH_CALLWNDPROC, WatchSetText, nullptr, GetCurrentThreadId());
-    ASSERT_NE(hook, nullptr);
+    ThreadHook hook(WH_CALLWNDPROC, WatchSetText);
+    ASSERT_NE(hook.handle, nullptr);
     RunMainWindow({Do([&] {
         WatchedBox = Item(Main(), kOutputBox);
         for (const auto& c : cases) {
@@ -148,15 +138,12 @@ TEST_F(AppTest, LargeCountsShowTheWaitCursorUntilTheBoxHoldsTheText) {
             Click(kGenerateButton);
             EXPECT_EQ(GetCursor(), before) << c.text;
             EXPECT_TRUE(TextOf(WatchedBox) == expected) << c.text;
-            if (c.count < 0) {
-                EXPECT_TRUE(CursorsAtSetText.empty()) << c.text;
-            } else {
-                ASSERT_EQ(CursorsAtSetText.size(), 1u) << c.text;
-                EXPECT_EQ(CursorsAtSetText[0], c.waits ? wait : before) << c.text;
-            }
+            const std::vector<HCURSOR> expectedCursors =
+                c.count < 0 ? std::vector<HCURSOR>{}
+                            : std::vector<HCURSOR>{c.waits ? wait : before};
+            EXPECT_EQ(CursorsAtSetText, expectedCursors) << c.text;
         }
     })});
-    UnhookWindowsHookEx(hook);
 }
 
 TEST_F(AppTest, OnlyClicksAndPressesRunACommand) {
@@ -204,9 +191,9 @@ TEST_F(AppTest, OutputBoxFollowsTheWindowSize) {
             }
         }),
         Do([] { ShowWindow(Main(), SW_MINIMIZE); }),
-        [] { return IsIconic(Main()) != FALSE; },
+        Until("the main window is minimised", [] { return IsIconic(Main()) != FALSE; }),
         Do([] { ShowWindow(Main(), SW_RESTORE); }),
-        [] { return IsIconic(Main()) == FALSE; },
+        Until("the main window is restored", [] { return IsIconic(Main()) == FALSE; }),
         Do([&] {
             checkLayout("after restoring");
             std::size_t i = 0;
@@ -275,9 +262,11 @@ TEST_F(AppTest, AboutOpensOverTheMainWindowAndGivesTheFocusBack) {
         PostMessageA(button, BM_CLICK, 0, 0);
     };
     auto pressOk = [] { PostMessageA(Item(About(), kAboutOkButton), BM_CLICK, 0, 0); };
+    auto aboutShown = [] { return About() != nullptr && IsWindowVisible(About()); };
+    auto aboutGone = [] { return About() == nullptr && GetFocus() == Item(Main(), kAboutButton); };
     RunMainWindow({
         Do(openAbout),
-        [] { return About() != nullptr && IsWindowVisible(About()); },
+        Until("the About window shows", aboutShown),
         Do([&] {
             firstAbout = About();
             checkAbout();
@@ -287,18 +276,18 @@ TEST_F(AppTest, AboutOpensOverTheMainWindowAndGivesTheFocusBack) {
             EXPECT_TRUE(IsWindow(firstAbout));
             pressOk();
         }),
-        [] { return About() == nullptr && GetFocus() == Item(Main(), kAboutButton); },
+        Until("the About window is gone and its button has the focus", aboutGone),
         Do([&] {
             EXPECT_TRUE(IsWindowEnabled(Main()));
             EXPECT_FALSE(IsWindow(firstAbout));
         }),
         Do(openAbout),
-        [] { return About() != nullptr && IsWindowVisible(About()); },
+        Until("the About window shows", aboutShown),
         Do([&] {
             checkAbout();
             pressOk();
         }),
-        [] { return About() == nullptr && GetFocus() == Item(Main(), kAboutButton); },
+        Until("the About window is gone and its button has the focus", aboutGone),
     });
 }
 

@@ -1,13 +1,13 @@
 // The dialog engine on real windows: what the platform ends up with after creation, what the
 // callbacks see during modal runs, and the size and text operations.
 #include "dialogs/dialogs.h"
+#include "tests/gui_harness.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <iterator>
-#include <functional>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -31,20 +31,6 @@ struct OwnedWindow {
     OwnedWindow(const OwnedWindow&) = delete;
     OwnedWindow& operator=(const OwnedWindow&) = delete;
     operator HWND() const { return handle; }
-};
-
-// A thread hook, removed at the end of a scope.
-struct OwnedHook {
-    HHOOK handle;
-    OwnedHook(int type, HOOKPROC proc)
-        : handle(SetWindowsHookExA(type, proc, nullptr, GetCurrentThreadId())) {}
-    ~OwnedHook() {
-        if (handle != nullptr) {
-            UnhookWindowsHookEx(handle);
-        }
-    }
-    OwnedHook(const OwnedHook&) = delete;
-    OwnedHook& operator=(const OwnedHook&) = delete;
 };
 
 uint32_t StyleOf(HWND w) {
@@ -103,83 +89,6 @@ HWND AddControl(ControlKind kind, HWND dialog, int32_t id, int32_t x, int32_t y,
     return DlgAddControl(kind, dialog, id, "", {}, x, y, width, height, style, exStyle, callback);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Modal runs: every dialog's callback goes to a handler kept per window; a safety timer
-// destroys whatever still runs after a deadline, so that a failing test cannot hang.
-
-struct Seen {
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-};
-
-using Handler = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;
-
-std::map<HWND, Handler> g_handlers;
-std::vector<HWND> g_running;
-bool g_timedOut = false;
-
-LRESULT Forward(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    const auto it = g_handlers.find(dialog);
-    return it == g_handlers.end() ? 0 : it->second(dialog, message, wParam, lParam);
-}
-
-void CALLBACK SafetyTimer(HWND, UINT, UINT_PTR, DWORD) {
-    g_timedOut = true;
-    std::vector<HWND> running = g_running;
-    for (auto it = running.rbegin(); it != running.rend(); ++it) {
-        DestroyWindow(*it);
-    }
-}
-
-// Runs dialog modally with handler as its callback; returns the result variable.
-int32_t RunModal(HWND dialog, Handler handler, int32_t initial = kUntouched) {
-    g_handlers[dialog] = std::move(handler);
-    UINT_PTR timer = 0;
-    if (g_running.empty()) {
-        g_timedOut = false;
-        timer = SetTimer(nullptr, 0, 10000, SafetyTimer);
-    }
-    g_running.push_back(dialog);
-    int32_t result = initial;
-    DlgRunModal(dialog, Forward, &result);
-    g_running.pop_back();
-    if (timer != 0) {
-        KillTimer(nullptr, timer);
-        EXPECT_FALSE(g_timedOut) << "the dialog did not end by itself";
-    }
-    return result;
-}
-
-// Logs every message of a run; runs extra (if given) on each and returns its result.
-Handler Logging(std::vector<Seen>& log, Handler extra = nullptr) {
-    return [&log, extra](HWND d, UINT m, WPARAM w, LPARAM l) -> LRESULT {
-        log.push_back({m, w, l});
-        return extra ? extra(d, m, w, l) : 0;
-    };
-}
-
-std::ptrdiff_t IndexOf(const std::vector<Seen>& log, UINT message) {
-    const auto it = std::find_if(log.begin(), log.end(),
-                                 [message](const Seen& s) { return s.message == message; });
-    return it == log.end() ? -1 : it - log.begin();
-}
-
-std::ptrdiff_t CountOf(const std::vector<Seen>& log, UINT message) {
-    return std::count_if(log.begin(), log.end(),
-                         [message](const Seen& s) { return s.message == message; });
-}
-
-// Messages sent to windows of this thread, as a WH_CALLWNDPROC hook sees them.
-std::vector<CWPSTRUCT> g_sent;
-
-LRESULT CALLBACK RecordSent(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HC_ACTION) {
-        g_sent.push_back(*reinterpret_cast<const CWPSTRUCT*>(lParam));
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
 // Styles of the windows created on this thread, as a WH_CBT hook sees them.
 struct Created {
     uint32_t style;
@@ -200,8 +109,6 @@ class Dialogs : public ::testing::Test {
   protected:
     void SetUp() override { baseline_ = DlgRecordCountForTests(); }
     void TearDown() override {
-        g_handlers.clear();
-        g_sent.clear();
         g_created.clear();
         EXPECT_EQ(DlgRecordCountForTests(), baseline_) << "records left behind";
     }
@@ -495,7 +402,7 @@ TEST_F(Dialogs, ControlStylesFollowTheKindTable) {
         {kCustomControl, 0x40000001, WS_EX_CLIENTEDGE, "Static", 0x40000001, true},
     };
     OwnedWindow dialog(NewDialog(0, 300, 200));
-    OwnedHook hook(WH_CBT, RecordCreated);
+    ThreadHook hook(WH_CBT, RecordCreated);
     int32_t id = 100;
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "kind " << c.kind << std::hex << " style 0x" << c.style);
@@ -553,20 +460,20 @@ TEST_F(Dialogs, DefaultPushButtonBecomesTheDialogsDefault) {
         {kPushButton, 0, false},
         {kCheckBox, 0x50010003, false}, // bit 0 set, but not a push button kind
     };
-    OwnedHook hook(WH_CALLWNDPROC, RecordSent);
+    MessageLog sent{{DM_SETDEFID}};
+    SentMessages recorder(sent);
     int32_t id = 300;
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "kind " << c.kind);
         OwnedWindow dialog(NewDialog());
-        g_sent.clear();
+        sent.window = dialog;
+        sent.seen.clear();
         ASSERT_NE(AddControl(c.kind, dialog, ++id, 5, 5, 50, 14, c.style), nullptr);
-        const bool sent = std::any_of(g_sent.begin(), g_sent.end(), [&](const CWPSTRUCT& s) {
-            return s.hwnd == dialog.handle && s.message == DM_SETDEFID &&
-                   s.wParam == static_cast<WPARAM>(id);
-        });
-        EXPECT_EQ(sent, c.makesDefault);
         if (c.makesDefault) {
+            EXPECT_TRUE(MatchesSequence(sent, {{DM_SETDEFID, kWParam, static_cast<WPARAM>(id)}}));
             EXPECT_EQ(SendMessageA(dialog, DM_GETDEFID, 0, 0), MAKELONG(id, DC_HASDEFID));
+        } else {
+            EXPECT_TRUE(MatchesSequence(sent, {}));
         }
     }
 }
@@ -655,82 +562,72 @@ TEST_F(Dialogs, CloseBoxEndsTheRunWithResultZero) {
     HWND dialog = NewDialog(kMainWindowStyle, kWidth, kHeight);
     ASSERT_NE(dialog, nullptr);
     const RECT pixels = MapUnits(dialog, 0, 0, kWidth, kHeight);
-    std::vector<Seen> log;
+    MessageLog log{
+        {WM_INITDIALOG, WM_SIZE, WM_ACTIVATE, WM_SYSCOMMAND, WM_CLOSE, WM_DESTROY, WM_NCDESTROY}};
+    MessageLog sent{{WM_ACTIVATE}, dialog};
     DlgSize sizeAtFirstWmSize{-1, -1};
-    OwnedHook hook(WH_CALLWNDPROC, RecordSent);
-    const int32_t result =
-        RunModal(dialog, Logging(log, [&](HWND d, UINT m, WPARAM, LPARAM) -> LRESULT {
-                     if (m == WM_INITDIALOG) {
-                         PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0);
-                     } else if (m == WM_SIZE && sizeAtFirstWmSize.width < 0) {
-                         sizeAtFirstWmSize = DlgGetClientSize(d, DlgSelf);
-                     }
-                     return 0;
-                 }));
+    SentMessages recorder(sent);
+    const int32_t result = RunDialog(dialog, kUntouched,
+                                     Recording(log, [&](HWND d, UINT m, WPARAM, LPARAM) -> LRESULT {
+                                         if (m == WM_INITDIALOG) {
+                                             PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0);
+                                         } else if (m == WM_SIZE && sizeAtFirstWmSize.width < 0) {
+                                             sizeAtFirstWmSize = DlgGetClientSize(d, DlgSelf);
+                                         }
+                                         return 0;
+                                     }));
 
     EXPECT_EQ(result, 0);
     EXPECT_FALSE(IsWindow(dialog));
-    ASSERT_GE(log.size(), 2u);
-    // The two direct calls come first: WM_INITDIALOG once, then WM_SIZE in pixels.
-    EXPECT_EQ(log[0].message, static_cast<UINT>(WM_INITDIALOG));
-    EXPECT_EQ(log[0].wParam, reinterpret_cast<WPARAM>(dialog));
-    EXPECT_EQ(log[0].lParam, 0);
-    EXPECT_EQ(CountOf(log, WM_INITDIALOG), 1);
-    EXPECT_EQ(log[1].message, static_cast<UINT>(WM_SIZE));
-    EXPECT_EQ(log[1].wParam, static_cast<WPARAM>(SIZE_RESTORED));
-    EXPECT_EQ(log[1].lParam, static_cast<LPARAM>(MAKELPARAM(pixels.right, pixels.bottom)));
+    // The two direct calls come first: WM_INITDIALOG once, then WM_SIZE in pixels. The
+    // platform's activation never reaches the callback.
+    EXPECT_TRUE(MatchesSequence(
+        log,
+        {
+            {WM_INITDIALOG, kWParam | kLParam, reinterpret_cast<WPARAM>(dialog), 0},
+            {WM_SIZE, kWParam | kLParam, SIZE_RESTORED, MAKELPARAM(pixels.right, pixels.bottom)},
+            {WM_SYSCOMMAND, kWParam, SC_CLOSE},
+            {WM_CLOSE},
+            {WM_DESTROY},
+            {WM_NCDESTROY},
+        }));
     EXPECT_EQ(sizeAtFirstWmSize.width, kWidth);
     EXPECT_EQ(sizeAtFirstWmSize.height, kHeight);
-
-    // The platform activated the dialog, but the callback never heard of it.
-    const bool activated = std::any_of(g_sent.begin(), g_sent.end(), [&](const CWPSTRUCT& s) {
-        return s.hwnd == dialog && s.message == WM_ACTIVATE;
-    });
-    EXPECT_TRUE(activated);
-    EXPECT_EQ(CountOf(log, WM_ACTIVATE), 0);
-
-    const auto sys = IndexOf(log, WM_SYSCOMMAND);
-    const auto close = IndexOf(log, WM_CLOSE);
-    const auto destroy = IndexOf(log, WM_DESTROY);
-    ASSERT_GE(sys, 0);
-    EXPECT_LT(sys, close);
-    EXPECT_LT(close, destroy);
-    EXPECT_EQ(log.back().message, static_cast<UINT>(WM_NCDESTROY));
+    ASSERT_FALSE(sent.seen.empty()) << "the platform did not activate the dialog";
+    EXPECT_NE(LOWORD(sent.seen[0].wParam), WA_INACTIVE);
 }
 
 TEST_F(Dialogs, CallbackKeepsTheDialogOpenByHandlingTheCloseCommand) {
     HWND dialog = NewDialog(kMainWindowStyle);
-    std::vector<Seen> log;
+    MessageLog log{{WM_SYSCOMMAND, WM_APP, WM_CLOSE}};
     bool aliveAfterClose = false;
-    bool closeSeenBefore = true;
-    const int32_t result =
-        RunModal(dialog, Logging(log, [&](HWND d, UINT m, WPARAM, LPARAM) -> LRESULT {
-                     switch (m) {
-                     case WM_INITDIALOG:
-                         PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0);
-                         PostMessageA(d, WM_APP, 0, 0);
-                         return 0;
-                     case WM_SYSCOMMAND:
-                         return 1;
-                     case WM_APP:
-                         aliveAfterClose = IsWindow(d) != 0;
-                         closeSeenBefore = IndexOf(log, WM_CLOSE) >= 0;
-                         DlgEnd(d, 5);
-                         return 0;
-                     default:
-                         return 0;
-                     }
-                 }));
+    const int32_t result = RunDialog(dialog, kUntouched,
+                                     Recording(log, [&](HWND d, UINT m, WPARAM, LPARAM) -> LRESULT {
+                                         switch (m) {
+                                         case WM_INITDIALOG:
+                                             PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0);
+                                             PostMessageA(d, WM_APP, 0, 0);
+                                             return 0;
+                                         case WM_SYSCOMMAND:
+                                             return 1;
+                                         case WM_APP:
+                                             aliveAfterClose = IsWindow(d) != 0;
+                                             DlgEnd(d, 5);
+                                             return 0;
+                                         default:
+                                             return 0;
+                                         }
+                                     }));
     EXPECT_TRUE(aliveAfterClose);
-    EXPECT_FALSE(closeSeenBefore);
     EXPECT_EQ(result, 5);
-    EXPECT_EQ(CountOf(log, WM_CLOSE), 1); // the one that DlgEnd sends
+    // The only WM_CLOSE is the one that DlgEnd sends.
+    EXPECT_TRUE(MatchesSequence(log, {{WM_SYSCOMMAND, kWParam, SC_CLOSE}, {WM_APP}, {WM_CLOSE}}));
 }
 
 TEST_F(Dialogs, NonZeroCallbackResultsReachTheSender) {
     HWND dialog = NewDialog();
     LRESULT plain = -1, custom = -1, none = -1;
-    RunModal(dialog, [&](HWND d, UINT m, WPARAM, LPARAM) -> LRESULT {
+    RunDialog(dialog, kUntouched, [&](HWND d, UINT m, WPARAM, LPARAM) -> LRESULT {
         switch (m) {
         case WM_INITDIALOG:
             PostMessageA(d, WM_APP, 0, 0);
@@ -760,21 +657,22 @@ TEST_F(Dialogs, EscapeAndEnterEndNothing) {
     HWND box = AddControl(kTextBox, dialog, 1001, 5, 5, 80, 12);
     std::vector<WORD> commands;
     bool aliveAfterKeys = false;
-    const int32_t result = RunModal(dialog, [&](HWND d, UINT m, WPARAM w, LPARAM) -> LRESULT {
-        if (m == WM_INITDIALOG) {
-            PostMessageA(box, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-            PostMessageA(box, WM_KEYDOWN, VK_RETURN, 0x001C0001);
-            PostMessageA(d, WM_COMMAND, IDOK, 0);
-            PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
-            PostMessageA(d, WM_APP, 0, 0);
-        } else if (m == WM_COMMAND && (LOWORD(w) == IDOK || LOWORD(w) == IDCANCEL)) {
-            commands.push_back(LOWORD(w));
-        } else if (m == WM_APP) {
-            aliveAfterKeys = IsWindow(d) != 0;
-            DlgEnd(d, 8);
-        }
-        return 0;
-    });
+    const int32_t result =
+        RunDialog(dialog, kUntouched, [&](HWND d, UINT m, WPARAM w, LPARAM) -> LRESULT {
+            if (m == WM_INITDIALOG) {
+                PostMessageA(box, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+                PostMessageA(box, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+                PostMessageA(d, WM_COMMAND, IDOK, 0);
+                PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
+                PostMessageA(d, WM_APP, 0, 0);
+            } else if (m == WM_COMMAND && (LOWORD(w) == IDOK || LOWORD(w) == IDCANCEL)) {
+                commands.push_back(LOWORD(w));
+            } else if (m == WM_APP) {
+                aliveAfterKeys = IsWindow(d) != 0;
+                DlgEnd(d, 8);
+            }
+            return 0;
+        });
     EXPECT_TRUE(aliveAfterKeys);
     EXPECT_EQ(result, 8);
     // Escape and Enter arrive as commands 2 and 1, then the two posted ones.
@@ -784,20 +682,26 @@ TEST_F(Dialogs, EscapeAndEnterEndNothing) {
 TEST_F(Dialogs, QuitMessageIsLostAndTheDialogRunsOn) {
     HWND dialog = NewDialog();
     bool aliveAfterQuit = false;
-    const int32_t result = RunModal(dialog, [&](HWND d, UINT m, WPARAM, LPARAM) -> LRESULT {
-        if (m == WM_INITDIALOG) {
-            PostQuitMessage(3);
-            SetTimer(d, 1, 20, nullptr);
-        } else if (m == WM_TIMER) {
-            MSG pending;
-            // Timers come after WM_QUIT; wait until the loop has taken it.
-            if (!PeekMessageA(&pending, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) {
-                aliveAfterQuit = IsWindow(d) != 0;
-                DlgEnd(d, 9);
+    const int32_t result = RunDialog(
+        dialog, kUntouched,
+        [](HWND, UINT m, WPARAM, LPARAM) -> LRESULT {
+            if (m == WM_INITDIALOG) {
+                PostQuitMessage(3);
             }
-        }
-        return 0;
-    });
+            return 0;
+        },
+        {
+            // The steps run from a timer, and timers come after WM_QUIT.
+            Until("the loop has taken WM_QUIT",
+                  [] {
+                      MSG pending;
+                      return !PeekMessageA(&pending, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE);
+                  }),
+            Do([&] {
+                aliveAfterQuit = IsWindow(dialog) != 0;
+                DlgEnd(dialog, 9);
+            }),
+        });
     EXPECT_TRUE(aliveAfterQuit);
     EXPECT_EQ(result, 9);
     MSG quit;
@@ -812,28 +716,29 @@ TEST_F(Dialogs, NestedRunDisablesTheOwnerAndGivesItBackInOrder) {
     HWND focusAfter = nullptr;
     int32_t innerResult = 0;
 
-    const int32_t outerResult = RunModal(outer, [&](HWND d, UINT m, WPARAM, LPARAM) -> LRESULT {
-        if (m == WM_INITDIALOG) {
-            PostMessageA(d, WM_APP, 0, 0);
-        } else if (m == WM_APP) {
-            HWND inner = NewDialog(0, 100, 60, d, "Inner");
-            innerResult = RunModal(inner, [&](HWND i, UINT im, WPARAM, LPARAM) {
-                if (im == WM_INITDIALOG) {
-                    PostMessageA(i, WM_APP, 0, 0);
-                } else if (im == WM_APP) {
-                    ownerEnabledWhileInnerRuns = IsWindowEnabled(d) != 0;
-                    DlgEnd(i, 3);
-                } else if (im == WM_DESTROY) {
-                    ownerEnabledAtInnerDestroy = IsWindowEnabled(d) != 0;
-                }
-                return LRESULT{0};
-            });
-            ownerEnabledAfter = IsWindowEnabled(d) != 0;
-            focusAfter = GetFocus();
-            DlgEnd(d, 4);
-        }
-        return 0;
-    });
+    const int32_t outerResult =
+        RunDialog(outer, kUntouched, [&](HWND d, UINT m, WPARAM, LPARAM) -> LRESULT {
+            if (m == WM_INITDIALOG) {
+                PostMessageA(d, WM_APP, 0, 0);
+            } else if (m == WM_APP) {
+                HWND inner = NewDialog(0, 100, 60, d, "Inner");
+                innerResult = RunDialog(inner, kUntouched, [&](HWND i, UINT im, WPARAM, LPARAM) {
+                    if (im == WM_INITDIALOG) {
+                        PostMessageA(i, WM_APP, 0, 0);
+                    } else if (im == WM_APP) {
+                        ownerEnabledWhileInnerRuns = IsWindowEnabled(d) != 0;
+                        DlgEnd(i, 3);
+                    } else if (im == WM_DESTROY) {
+                        ownerEnabledAtInnerDestroy = IsWindowEnabled(d) != 0;
+                    }
+                    return LRESULT{0};
+                });
+                ownerEnabledAfter = IsWindowEnabled(d) != 0;
+                focusAfter = GetFocus();
+                DlgEnd(d, 4);
+            }
+            return 0;
+        });
 
     EXPECT_FALSE(ownerEnabledWhileInnerRuns);
     EXPECT_TRUE(ownerEnabledAtInnerDestroy);
@@ -848,15 +753,16 @@ TEST_F(Dialogs, DialogDestroyedWithoutDlgEndLeavesTheResultAndFreesTheOwner) {
     ShowWindow(owner, SW_SHOW);
     HWND dialog = NewDialog(0, 100, 60, owner);
     bool ownerDisabled = false;
-    const int32_t result = RunModal(dialog, [&](HWND d, UINT m, WPARAM, LPARAM) -> LRESULT {
-        if (m == WM_INITDIALOG) {
-            PostMessageA(d, WM_APP, 0, 0);
-        } else if (m == WM_APP) {
-            ownerDisabled = !IsWindowEnabled(owner);
-            DestroyWindow(d);
-        }
-        return 0;
-    });
+    const int32_t result =
+        RunDialog(dialog, kUntouched, [&](HWND d, UINT m, WPARAM, LPARAM) -> LRESULT {
+            if (m == WM_INITDIALOG) {
+                PostMessageA(d, WM_APP, 0, 0);
+            } else if (m == WM_APP) {
+                ownerDisabled = !IsWindowEnabled(owner);
+                DestroyWindow(d);
+            }
+            return 0;
+        });
     EXPECT_TRUE(ownerDisabled);
     EXPECT_EQ(result, kUntouched);
     // The platform could not activate the disabled owner when the dialog went; the run ends
@@ -867,12 +773,13 @@ TEST_F(Dialogs, DialogDestroyedWithoutDlgEndLeavesTheResultAndFreesTheOwner) {
 
 TEST_F(Dialogs, DialogEndedWhileBeingShownEndsTheRun) {
     HWND dialog = NewDialog();
-    const int32_t result = RunModal(dialog, [](HWND d, UINT m, WPARAM w, LPARAM) -> LRESULT {
-        if (m == WM_SHOWWINDOW && w != 0) {
-            DlgEnd(d, 2);
-        }
-        return 0;
-    });
+    const int32_t result =
+        RunDialog(dialog, kUntouched, [](HWND d, UINT m, WPARAM w, LPARAM) -> LRESULT {
+            if (m == WM_SHOWWINDOW && w != 0) {
+                DlgEnd(d, 2);
+            }
+            return 0;
+        });
     EXPECT_EQ(result, 2);
     EXPECT_FALSE(IsWindow(dialog));
 }
@@ -880,12 +787,10 @@ TEST_F(Dialogs, DialogEndedWhileBeingShownEndsTheRun) {
 TEST_F(Dialogs, RunOfAWindowWithoutRecordOnlyMakesTheDirectCalls) {
     OwnedWindow foreign(CreateWindowExA(0, "STATIC", "foreign", WS_POPUP, 0, 0, 100, 100, nullptr,
                                         nullptr, GetModuleHandleA(nullptr), nullptr));
-    std::vector<Seen> log;
-    const int32_t result = RunModal(foreign, Logging(log));
+    MessageLog log; // every message
+    const int32_t result = RunDialog(foreign, kUntouched, Recording(log));
     EXPECT_EQ(result, kUntouched);
-    ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(log[0].message, static_cast<UINT>(WM_INITDIALOG));
-    EXPECT_EQ(log[1].message, static_cast<UINT>(WM_SIZE));
+    EXPECT_TRUE(MatchesSequence(log, {{WM_INITDIALOG}, {WM_SIZE}}));
     EXPECT_FALSE(IsWindowVisible(foreign));
 }
 
@@ -903,23 +808,23 @@ TEST_F(Dialogs, ShowCommandFollowsTheCallersStyle) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << "style 0x" << c.style);
         HWND dialog = NewDialog(c.style);
-        std::vector<Seen> log;
+        MessageLog log{{WM_INITDIALOG, WM_SIZE, WM_APP}};
         WINDOWPLACEMENT placement{};
         placement.length = sizeof placement;
         DlgSize size{-1, -1};
-        RunModal(dialog, Logging(log, [&](HWND d, UINT m, WPARAM, LPARAM) -> LRESULT {
-                     if (m == WM_INITDIALOG) {
-                         PostMessageA(d, WM_APP, 0, 0);
-                     } else if (m == WM_APP) {
-                         GetWindowPlacement(d, &placement);
-                         size = DlgGetClientSize(d, DlgSelf);
-                         DlgEnd(d, 0);
-                     }
-                     return 0;
-                 }));
-        ASSERT_GE(log.size(), 2u);
-        EXPECT_EQ(log[1].message, static_cast<UINT>(WM_SIZE));
-        EXPECT_EQ(log[1].wParam, c.sizeType);
+        RunDialog(dialog, kUntouched,
+                  Recording(log, [&](HWND d, UINT m, WPARAM, LPARAM) -> LRESULT {
+                      if (m == WM_INITDIALOG) {
+                          PostMessageA(d, WM_APP, 0, 0);
+                      } else if (m == WM_APP) {
+                          GetWindowPlacement(d, &placement);
+                          size = DlgGetClientSize(d, DlgSelf);
+                          DlgEnd(d, 0);
+                      }
+                      return 0;
+                  }));
+        EXPECT_TRUE(
+            MatchesSequence(log, {{WM_INITDIALOG}, {WM_SIZE, kWParam, c.sizeType}, {WM_APP}}));
         EXPECT_EQ(placement.showCmd, static_cast<UINT>(c.show));
         if (c.show == SW_SHOWMINIMIZED) {
             EXPECT_EQ(size.width, 0);
@@ -930,58 +835,60 @@ TEST_F(Dialogs, ShowCommandFollowsTheCallersStyle) {
 
 TEST_F(Dialogs, CallbackExceptionsStayInsideTheEngine) {
     HWND dialog = NewDialog();
-    const int32_t result = RunModal(dialog, [&](HWND d, UINT m, WPARAM, LPARAM) -> LRESULT {
-        if (m == WM_INITDIALOG) {
-            PostMessageA(d, WM_APP, 0, 0);
-            PostMessageA(d, WM_APP + 1, 0, 0);
-            throw std::runtime_error("from the direct call");
-        }
-        if (m == WM_APP) {
-            throw std::runtime_error("from the dialog procedure");
-        }
-        if (m == WM_APP + 1) {
-            DlgEnd(d, 6);
-        }
-        return 0;
-    });
+    const int32_t result =
+        RunDialog(dialog, kUntouched, [&](HWND d, UINT m, WPARAM, LPARAM) -> LRESULT {
+            if (m == WM_INITDIALOG) {
+                PostMessageA(d, WM_APP, 0, 0);
+                PostMessageA(d, WM_APP + 1, 0, 0);
+                throw std::runtime_error("from the direct call");
+            }
+            if (m == WM_APP) {
+                throw std::runtime_error("from the dialog procedure");
+            }
+            if (m == WM_APP + 1) {
+                DlgEnd(d, 6);
+            }
+            return 0;
+        });
     EXPECT_EQ(result, 6);
 }
 
 // Control callbacks: the first command is taken, later ones are passed on.
-std::vector<std::pair<HWND, UINT>> g_controlCalls;
+MessageLog g_controlCalls;
 
-LRESULT TakeFirstCommand(HWND dialog, UINT message, WPARAM, LPARAM) {
-    g_controlCalls.push_back({dialog, message});
-    return g_controlCalls.size() == 1 ? 1 : 0;
+LRESULT TakeFirstCommand(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    Record(g_controlCalls, dialog, message, wParam, lParam);
+    return g_controlCalls.seen.size() == 1 ? 1 : 0;
 }
 
 TEST_F(Dialogs, ControlCallbackComesBeforeTheDialogsCallback) {
-    g_controlCalls.clear();
+    g_controlCalls = {};
     HWND dialog = NewDialog();
     HWND button = AddControl(kPushButton, dialog, 1001, 5, 5, 50, 14, 0, 0, TakeFirstCommand);
     HWND bar = AddControl(kScrollBar, dialog, 1002, 5, 30, 80, 10, 0, 0, TakeFirstCommand);
-    std::vector<Seen> log;
+    MessageLog log{{WM_COMMAND, WM_HSCROLL}};
+    const WPARAM click = MAKEWPARAM(1001, BN_CLICKED);
     LRESULT firstResult = -1;
-    RunModal(dialog, Logging(log, [&](HWND d, UINT m, WPARAM, LPARAM) -> LRESULT {
-                 if (m == WM_INITDIALOG) {
-                     PostMessageA(d, WM_APP, 0, 0);
-                 } else if (m == WM_APP) {
-                     const WPARAM click = MAKEWPARAM(1001, BN_CLICKED);
-                     firstResult = SendMessageA(d, WM_COMMAND, click, LPARAM(button));
-                     SendMessageA(d, WM_COMMAND, click, LPARAM(button));
-                     SendMessageA(d, WM_HSCROLL, SB_LINERIGHT, LPARAM(bar));
-                     DlgEnd(d, 0);
-                 }
-                 return 0;
-             }));
-    ASSERT_EQ(g_controlCalls.size(), 3u);
-    for (const auto& [first, message] : g_controlCalls) {
-        EXPECT_EQ(first, dialog); // the dialog's handle, not the control's
+    RunDialog(dialog, kUntouched, Recording(log, [&](HWND d, UINT m, WPARAM, LPARAM) -> LRESULT {
+                  if (m == WM_INITDIALOG) {
+                      PostMessageA(d, WM_APP, 0, 0);
+                  } else if (m == WM_APP) {
+                      firstResult = SendMessageA(d, WM_COMMAND, click, LPARAM(button));
+                      SendMessageA(d, WM_COMMAND, click, LPARAM(button));
+                      SendMessageA(d, WM_HSCROLL, SB_LINERIGHT, LPARAM(bar));
+                      DlgEnd(d, 0);
+                  }
+                  return 0;
+              }));
+    EXPECT_TRUE(MatchesSequence(g_controlCalls, {{WM_COMMAND, kWParam, click},
+                                                 {WM_COMMAND, kWParam, click},
+                                                 {WM_HSCROLL, kWParam, SB_LINERIGHT}}));
+    for (const Seen& call : g_controlCalls.seen) {
+        EXPECT_EQ(call.window, dialog); // the dialog's handle, not the control's
     }
-    EXPECT_EQ(g_controlCalls[2].second, static_cast<UINT>(WM_HSCROLL));
     EXPECT_EQ(firstResult, 1);
-    EXPECT_EQ(CountOf(log, WM_COMMAND), 1);
-    EXPECT_EQ(CountOf(log, WM_HSCROLL), 1);
+    // The taken command stops there; the others reach the dialog's callback.
+    EXPECT_TRUE(MatchesSequence(log, {{WM_COMMAND, kWParam, click}, {WM_HSCROLL}}));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -2,8 +2,6 @@
 // every dialog as it activates, and the steps fill in the file name and
 // confirm or cancel, as a person would.
 #include "app/app.h"
-#include "fileio/fileio.h"
-#include "phrases/phrases.h"
 #include "tests/gui_harness.h"
 
 #include <commdlg.h>
@@ -94,7 +92,7 @@ bool Exists(const std::string& path) {
 std::vector<Step> SaveSteps(std::string name, std::string* proposed, bool confirm = true) {
     return {
         Do([] { PostMessageA(Item(Main(), kSaveButton), BM_CLICK, 0, 0); }),
-        [] { return IsFileDialog(OpenDialog()); },
+        Until("the Save dialog shows", [] { return IsFileDialog(OpenDialog()); }),
         Do([=] {
             HWND dialog = OpenDialog();
             if (proposed != nullptr) {
@@ -114,14 +112,16 @@ std::vector<Step> SaveSteps(std::string name, std::string* proposed, bool confir
             }
             PostMessageA(dialog, WM_COMMAND, confirm ? IDOK : IDCANCEL, 0);
         }),
-        [] { return OpenDialog() == nullptr || !IsFileDialog(OpenDialog()); },
+        Until("the Save dialog is gone",
+              [] { return OpenDialog() == nullptr || !IsFileDialog(OpenDialog()); }),
     };
 }
 
 // Steps that wait for the error box, check it and close it.
 std::vector<Step> ErrorBoxSteps(std::string path, std::string reason) {
     return {
-        [] { return OpenDialog() != nullptr && !IsFileDialog(OpenDialog()); },
+        Until("an error box shows",
+              [] { return OpenDialog() != nullptr && !IsFileDialog(OpenDialog()); }),
         Do([=] {
             HWND box = OpenDialog();
             EXPECT_EQ(GetWindow(box, GW_OWNER), Main());
@@ -130,7 +130,8 @@ std::vector<Step> ErrorBoxSteps(std::string path, std::string reason) {
             EXPECT_NE(message.find(reason), std::string::npos) << message;
             PostMessageA(box, WM_COMMAND, IDOK, 0);
         }),
-        [] { return OpenDialog() == nullptr && IsWindowEnabled(Main()); },
+        Until("the error box is gone and the main window enabled",
+              [] { return OpenDialog() == nullptr && IsWindowEnabled(Main()); }),
     };
 }
 
@@ -139,14 +140,8 @@ std::vector<Step> operator+(std::vector<Step> a, const std::vector<Step>& b) {
     return a;
 }
 
-class SaveTest : public ::testing::Test {
+class SaveTest : public MainWindowTest {
   protected:
-    static void SetUpTestSuite() {
-        SetFpuMode();
-        PrepareThread();
-        FillPhraseTable();
-    }
-
     void SetUp() override {
         char temp[MAX_PATH] = {};
         GetTempPathA(MAX_PATH, temp);
@@ -157,12 +152,10 @@ class SaveTest : public ::testing::Test {
         Activated.clear();
         Messages.clear();
         CancelEveryDialog = false;
-        hook = SetWindowsHookExA(WH_CBT, WatchDialogs, nullptr, GetCurrentThreadId());
-        ASSERT_NE(hook, nullptr);
+        ASSERT_NE(hook.handle, nullptr);
     }
 
     void TearDown() override {
-        UnhookWindowsHookEx(hook);
         WIN32_FIND_DATAA found;
         HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
         if (search != INVALID_HANDLE_VALUE) {
@@ -179,7 +172,7 @@ class SaveTest : public ::testing::Test {
     std::string Path(const std::string& name) const { return folder + "\\" + name; }
 
     std::string folder;
-    HHOOK hook = nullptr;
+    ThreadHook hook{WH_CBT, WatchDialogs};
 };
 
 TEST_F(SaveTest, SavesTheBoxByteForByteAndProposesTheLastPathNext) {
