@@ -64,12 +64,17 @@ choose_windows_build() {
     fi
 }
 
-# Builds the given targets of a preset, quietly unless it fails.
+# build_targets PRESET [TARGET...]: configures and builds the targets of a
+# preset (all of it when none is named) in its own tree, or in BUILD_DIR when
+# that is set; quietly, unless it fails: then the end of its log shows.
 build_targets() {
     local preset=$1
     shift
-    local log=build/$preset.build.log
-    mkdir -p build
-    { cmake --preset "$preset" && cmake --build --preset "$preset" --target "$@"; } >"$log" 2>&1 ||
-        { tail -n 40 "$log" >&2; return 1; }
+    local dir=${BUILD_DIR:-build/$preset}
+    local log=$dir.build.log
+    local targets=()
+    [ $# -eq 0 ] || targets=(--target "$@")
+    mkdir -p "$(dirname "$dir")"
+    { cmake --preset "$preset" -B "$dir" && cmake --build "$dir" -j2 "${targets[@]}"; } >"$log" 2>&1 ||
+        { tail -n 60 "$log" >&2; return 1; }
 }
