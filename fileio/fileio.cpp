@@ -6,6 +6,8 @@
 // never held together.
 #include "fileio/fileio.h"
 
+#include "scoped/scoped.h"
+
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -165,25 +167,16 @@ template <typename Matches> OpenFileRecord* TakeOutRecord(Matches matches) {
 
 // ---- Handles -----------------------------------------------------------------------------
 
-// Owns a handle until Release; otherwise Close (CloseHandle for a file,
-// FindClose for a search) runs on it through the guard on every way out.
-template <BOOL(WINAPI* Close)(HANDLE)> struct OwnedHandle {
-    HANDLE handle = INVALID_HANDLE_VALUE;
+// Close (CloseHandle for a file, FindClose for a search) through the guard, like every other
+// file call of this layer.
+template <BOOL(WINAPI* Close)(HANDLE)> BOOL GuardedClose(HANDLE handle) {
+    return GuardedSystemCall([handle] { return Close(handle); }).value;
+}
 
-    OwnedHandle() = default;
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-    ~OwnedHandle() {
-        if (handle != INVALID_HANDLE_VALUE) {
-            const HANDLE open = handle;
-            GuardedSystemCall([open] { return Close(open); });
-        }
-    }
-    HANDLE Release() { return std::exchange(handle, INVALID_HANDLE_VALUE); }
-};
-
-using OwnedFile = OwnedHandle<CloseHandle>;
-using OwnedSearch = OwnedHandle<FindClose>;
+// Handles that this layer holds while an operation runs, closed through the guard on every way
+// out unless Release hands them on.
+using OwnedFile = ScopedResource<HANDLE, GuardedClose<CloseHandle>>;
+using OwnedSearch = ScopedResource<HANDLE, GuardedClose<FindClose>>;
 
 // ---- Names -------------------------------------------------------------------------------
 
@@ -240,10 +233,9 @@ uint8_t DeleteMatching(std::string_view name) {
     }
 
     WIN32_FIND_DATAA entry;
-    OwnedSearch search;
     const auto first = GuardedSystemCall(
         [&pattern, &entry] { return FindFirstFileA(pattern.text.data(), &entry); });
-    search.handle = first.value;
+    const OwnedSearch search(first.value);
     if (first.lastError != 0 || first.value == INVALID_HANDLE_VALUE) {
         return FailureNumber(first.lastError);
     }
@@ -259,7 +251,7 @@ uint8_t DeleteMatching(std::string_view name) {
             return error;
         }
         const auto next =
-            GuardedSystemCall([&search, &entry] { return FindNextFileA(search.handle, &entry); });
+            GuardedSystemCall([&search, &entry] { return FindNextFileA(search, &entry); });
         if (next.lastError != 0) {
             const uint8_t error = SystemErrorMap(next.lastError);
             if (error == kFileNotFound) {
@@ -276,7 +268,6 @@ uint8_t DeleteMatching(std::string_view name) {
 // Steps of OpenForWriting after the record is in the table: opens the file into it and returns
 // the error number, 0 for success. On failure the file it opened is closed again.
 uint8_t OpenIntoRecord(OpenFileRecord& record, const NameBuffer& name) {
-    OwnedFile file;
     SECURITY_ATTRIBUTES inherit{};
     inherit.nLength = sizeof inherit;
     inherit.lpSecurityDescriptor = nullptr;
@@ -294,9 +285,9 @@ uint8_t OpenIntoRecord(OpenFileRecord& record, const NameBuffer& name) {
         }
         return FailureNumber(created.lastError);
     }
-    file.handle = created.value;
+    OwnedFile file(created.value);
 
-    const HANDLE handle = file.handle;
+    const HANDLE handle = file;
     const auto type = GuardedSystemCall([handle] { return GetFileType(handle); });
     record.device = type.value == FILE_TYPE_DISK ? DeviceKind::kDisk : DeviceKind::kOther;
 
@@ -522,16 +513,16 @@ std::optional<FileIdentity> DeletableFileIdentity(std::string_view name) {
     }
     // Asking for no access at all reads the file's information whoever holds it, and sharing
     // everything keeps it from getting in anyone's way; it is closed again at once.
-    OwnedFile file;
-    file.handle = GuardedSystemCall([&buffer] {
-                      return CreateFileA(buffer.text.data(), 0,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-                  }).value;
-    if (file.handle == INVALID_HANDLE_VALUE) {
+    const auto opened = GuardedSystemCall([&buffer] {
+        return CreateFileA(buffer.text.data(), 0,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    });
+    const OwnedFile file(opened.value);
+    if (file == INVALID_HANDLE_VALUE) {
         return std::nullopt;
     }
-    const auto information = DiskFileInformation(file.handle);
+    const auto information = DiskFileInformation(file);
     if (!information || (information->dwFileAttributes & kKeptAttributes) != 0) {
         return std::nullopt;
     }
