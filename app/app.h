@@ -34,15 +34,24 @@ inline constexpr const char* kAboutCaption = "About Blaterix .....";
 // that many (blaterix-cli writes any number).
 constexpr int32_t kMaxGeneratedCount = 10000;
 
-// The largest count that the count box takes from the keyboard; above it
-// "Genera" shows the wait cursor until the box holds the text.
-constexpr int32_t kMaxTypedCount = 999;
+// How many characters the count box takes (EM_LIMITTEXT); it takes digits only.
+constexpr int32_t kCountBoxDigits = 3;
+
+// The largest count that the count box takes from the keyboard, all its digits
+// nines; above it "Genera" shows the wait cursor until the box holds the text.
+constexpr int32_t kMaxTypedCount = [] {
+    int32_t largest = 0;
+    for (int32_t digit = 0; digit < kCountBoxDigits; ++digit) {
+        largest = largest * 10 + 9;
+    }
+    return largest;
+}();
 
 // Sets the x87 control word to 0x133F: 80-bit extended precision, rounding to
 // nearest, all exceptions masked. Start-up runs it before any other code of ours.
 void SetFpuMode();
 
-// Gives the start-up thread its default dialog font, "MS Sans Serif" at 8 points.
+// Gives the start-up thread its default dialog font, kDialogFont.
 void PrepareThread();
 
 // Fills the table, seeds the generator from the clock, sets the save name and

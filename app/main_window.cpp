@@ -41,10 +41,10 @@ int ScreenDpiY() {
 // The dialog font in bold, for the heading, the count box and the output box.
 ScopedFont CreateDialogFont() {
     LOGFONTA description{};
-    description.lfHeight = -(8 * ScreenDpiY()) / 72;
+    description.lfHeight = -(kDialogFont.points * ScreenDpiY()) / 72;
     description.lfWeight = FW_BOLD;
     description.lfCharSet = ANSI_CHARSET;
-    lstrcpynA(description.lfFaceName, "MS Sans Serif", LF_FACESIZE);
+    lstrcpynA(description.lfFaceName, kDialogFont.face, LF_FACESIZE);
     return ScopedFont(CreateFontIndirectA(&description));
 }
 
@@ -78,7 +78,7 @@ int32_t ShowMainWindow(HWND owner) {
         DlgSendMessage(DlgItemHandle(dialog, id), WM_SETFONT,
                        reinterpret_cast<WPARAM>(dialogFont.Get()), 0);
     }
-    DlgSendMessage(DlgItemHandle(dialog, kCountBox), EM_LIMITTEXT, 3, 0);
+    DlgSendMessage(DlgItemHandle(dialog, kCountBox), EM_LIMITTEXT, kCountBoxDigits, 0);
 
     int32_t result = 0;
     DlgRunModal(dialog, MainCallback, &result);

@@ -4,7 +4,6 @@
 #include <atomic>
 #include <cstddef>
 #include <cstring>
-#include <iterator>
 #include <new>
 
 namespace {
@@ -143,7 +142,7 @@ bool InDialogUnits(const DlgRecord& r) {
 
 const DWORD g_startupThread = GetCurrentThreadId();
 SRWLOCK g_startupFontLock = SRWLOCK_INIT;
-DefaultDialogFont g_startupFont{"MS Sans Serif", 8};
+DefaultDialogFont g_startupFont = kDialogFont;
 
 DefaultDialogFont StartupFont() {
     AcquireSRWLockShared(&g_startupFontLock);
@@ -178,6 +177,7 @@ constexpr uint32_t ButtonCleared(uint32_t type) {
            BS_BITMAP | (BS_TYPEMASK & ~type);
 }
 
+// By kind number: the class, the default style, the bits always set and those always cleared.
 constexpr KindInfo kKinds[17] = {
     // 0 custom control: class and styles exactly as the caller gives them
     {nullptr, 0, 0, 0},
@@ -218,37 +218,6 @@ constexpr KindInfo kKinds[17] = {
     {"LISTBOX", kChildStyle | WS_VSCROLL | WS_BORDER | WS_TABSTOP | LBS_NOTIFY | LBS_SORT,
      kChildStyle | LBS_NOTIFY, 0},
 };
-
-// The table as numbers: default style, always set, always cleared.
-constexpr uint32_t kKindStyleNumbers[17][3] = {
-    {0, 0, 0},
-    {0x50010000, 0x50000000, 0},
-    {0x50010006, 0x50000006, 0xA7FC00C9},
-    {0x50010003, 0x50000003, 0xA7FC00CC},
-    {0x50000007, 0x50000007, 0xA7FFD0F8},
-    {0x50000000, 0x50000000, 0},
-    {0x50000012, 0x50000000, 0},
-    {0x50010009, 0x50000009, 0xA7FC00C6},
-    {0x50000000, 0x50000000, 0},
-    {0x50810080, 0x50000000, 0},
-    {0x5000000E, 0x5000000E, 0},
-    {0x5000000E, 0x5000000E, 0},
-    {0x50010080, 0x50000080, 0},
-    {0x50010080, 0x50000080, 0},
-    {0x5000000D, 0x5000000D, 0},
-    {0x50010102, 0x50000000, 0},
-    {0x50A10003, 0x50000001, 0},
-};
-static_assert([] {
-    for (std::size_t kind = 0; kind < std::size(kKinds); ++kind) {
-        const uint32_t* numbers = kKindStyleNumbers[kind];
-        if (kKinds[kind].defaultStyle != numbers[0] || kKinds[kind].alwaysSet != numbers[1] ||
-            kKinds[kind].alwaysCleared != numbers[2]) {
-            return false;
-        }
-    }
-    return true;
-}());
 
 // ---------------------------------------------------------------------------------------------
 // Helpers

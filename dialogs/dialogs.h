@@ -60,10 +60,14 @@ struct DefaultDialogFont {
     int32_t points;
 };
 
+// The program's dialog font: the setting that threads start from, what start-up sets, and the
+// face and size of the main window's bold font.
+inline constexpr DefaultDialogFont kDialogFont{"MS Sans Serif", 8};
+
 // Sets the calling thread's default dialog font (face cut to 31 characters, or at a NUL byte).
 // Called on the start-up thread (the one that ran static initialisation), it also becomes the
 // setting that every other thread copies when it first uses the engine; until then that setting
-// is "MS Sans Serif" at 8 points.
+// is kDialogFont.
 void DlgSetDefaultFont(const std::string& face, int32_t points);
 
 // The calling thread's default dialog font.

@@ -197,8 +197,12 @@ bool CopyName(std::string_view name, NameBuffer& buffer) {
     return true;
 }
 
+// The attribute of a volume label entry, which the Windows headers do not name.
+constexpr DWORD kVolumeLabelAttribute = 0x8;
+
 // Skipped by DeleteMatchingFiles: hidden, system, volume label, directory.
-constexpr DWORD kKeptAttributes = 0x2 | 0x4 | 0x8 | 0x10;
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                  kVolumeLabelAttribute | FILE_ATTRIBUTE_DIRECTORY;
 
 // A directory part (at most kMaxFileNameLength) joined with a cFileName (at most MAX_PATH - 1).
 using JoinedPath = std::array<char, kMaxFileNameLength + MAX_PATH>;
