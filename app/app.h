@@ -48,7 +48,9 @@ constexpr int32_t kMaxTypedCount = [] {
 }();
 
 // Sets the x87 control word to 0x133F: 80-bit extended precision, rounding to
-// nearest, all exceptions masked. Start-up runs it before any other code of ours.
+// nearest, all exceptions masked. Start-up runs it before any other code of
+// ours, so that the count reader's arithmetic has the full 64-bit mantissa
+// whatever mode the system and the run-time start a thread in.
 void SetFpuMode();
 
 // Gives the start-up thread its default dialog font, kDialogFont.
@@ -107,7 +109,9 @@ struct ControlSpec {
 void AddControls(HWND dialog, std::span<const ControlSpec> controls);
 
 // On deactivation (active 0) stores the focused control in saved; on
-// activation gives it the focus back and clears saved.
+// activation gives it the focus back and clears saved. The windows call it on
+// WM_NCACTIVATE: the dialog engine takes WM_ACTIVATE, on which the platform's
+// dialog manager would do this itself.
 void KeepFocusAcrossActivation(HWND& saved, WPARAM active);
 
 // True for the notification codes that run a button's command (0 and 1) in a WM_COMMAND's wParam.

@@ -32,7 +32,8 @@ struct DlgRecord {
 };
 
 // All records, newest first. The busy word is a spin flag taken around each walk or change of
-// the list only: never across a platform call or a callback.
+// the list only: never across a platform call or a callback. The one GUI thread never finds it
+// taken; it is there so that the list stays sound whichever threads run dialogs.
 struct DlgRecordList {
     DlgRecord* head;
     std::atomic<int32_t> busy;
@@ -515,8 +516,11 @@ void DlgRunModal(HWND dialog, DialogCallback callback, int32_t* result) {
     }
     ShowWindow(dialog, showCommand);
 
-    // Polls, sleeping 1 ms between empty polls; the owner is not sent WM_ENTERIDLE, which none
-    // of our windows acts on. WM_QUIT is dispatched like any other message and so is lost.
+    // Polls, sleeping 1 ms between empty polls, rather than waiting in GetMessage: a message
+    // sent from another thread or process can end the dialog without putting anything in the
+    // queue, and a blocking wait would not notice until the next one came. The owner is not
+    // sent WM_ENTERIDLE, which none of our windows acts on. WM_QUIT is dispatched like any other
+    // message and so is lost: a dialog ends only through DlgEnd or by being destroyed.
     // The dialog may already be gone before the first poll (a callback ended it while it was
     // shown), hence the test at the top.
     while (IsWindow(dialog)) {
@@ -558,6 +562,9 @@ void DlgEnd(HWND dialog, int32_t result) {
 }
 
 INT_PTR CALLBACK DlgProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    // Activation is the windows' own business: taken here, it keeps the platform's dialog
+    // manager from moving the focus, and the windows that keep their focus across activation
+    // do so on WM_NCACTIVATE.
     if (message == WM_ACTIVATE) {
         return 1;
     }

@@ -3,7 +3,8 @@
 // Locks: the open lock (all of OpenForWriting, and NextFileNumber), the table lock (only while
 // the table is searched or changed) and the system-call lock (one guarded call). The open lock
 // may be held while either of the others is taken; the table lock and the system-call lock are
-// never held together.
+// never held together. The program calls the layer from its one GUI thread, so no lock is ever
+// contended; they are part of the layer all the same, so that any thread may call it.
 #include "fileio/fileio.h"
 
 #include "scoped/scoped.h"
@@ -79,7 +80,10 @@ template <typename Value> struct SystemCallResult {
 constexpr UINT kQuietErrorMode = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX; // 0x8001
 
 // Makes one Windows call under the system-call lock with the floating-point state kept and no
-// system error boxes; the call failed exactly when it left a last-error code.
+// system error boxes; the call failed exactly when it left a last-error code. The program sets
+// the x87 unit's mode for its own arithmetic at start-up, and code inside a system call may
+// change it; the error mode turns a missing disk or an unreadable drive into an error number
+// instead of a system dialog.
 template <typename Call> auto GuardedSystemCall(Call call) -> SystemCallResult<decltype(call())> {
     TakeLock(SystemCallLock);
     FloatingPointState saved;
@@ -124,11 +128,12 @@ struct OpenFileRecord {
     HANDLE handle;
     DeviceKind device;
     FileMode mode;
-    std::string name;  // as opened; never read, but copying it can fail the open (kOutOfMemory)
+    std::string name;  // the name as it was opened, at most kMaxFileNameLength characters
     uint64_t position; // bytes written since the open
 };
 
-// Most recently opened first.
+// Most recently opened first. Callers name an open file by the number that NextFileNumber gave
+// them, never by its handle: the table is where a number leads to its file.
 OpenFileRecord* OpenFileTable = nullptr;
 
 int16_t FileNumberCounter = 0;
