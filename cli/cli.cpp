@@ -168,6 +168,11 @@ constexpr std::pair<std::string_view, CliLayout> kLayouts[] = {
 constexpr std::pair<std::string_view, CliFormat> kFormats[] = {
     {"text", CliFormat::Text}, {"html", CliFormat::Html}, {"json", CliFormat::Json}};
 
+// -0.5 and 2^31 - 0.5: below the first a count rounds below 0, from the second
+// on above 2^31 - 1 (the halves round to the even neighbour, 0 and 2^31).
+constexpr Extended kMinusHalf = {0x8000000000000000, 0xBFFE};
+constexpr Extended kLargestCountAndAHalf = {0xFFFFFFFF00000000, 0x401D};
+
 // The count as the count box reads it, refused when the text is not wholly
 // a number or when the number is not a count from 0 to 2^31 - 1.
 std::optional<int32_t> ReadCount(std::string_view text, std::string& problem) {
@@ -178,9 +183,9 @@ std::optional<int32_t> ReadCount(std::string_view text, std::string& problem) {
     } else if (reading.length < text.size()) {
         problem = "invalid count " + quoted + ": " + Quoted(text.substr(reading.length)) +
                   " after the number";
-    } else if (reading.value < -0.5L) { // -0.5 still rounds to 0
+    } else if (reading.value < kMinusHalf) { // -0.5 still rounds to 0
         problem = "invalid count " + quoted + ": below 0";
-    } else if (reading.overflow || reading.value >= 2147483647.5L) {
+    } else if (reading.overflow || reading.value >= kLargestCountAndAHalf) {
         problem = "invalid count " + quoted + ": above 2147483647";
     } else {
         return RoundToWhole(reading.value);

@@ -42,7 +42,7 @@ int32_t DrawFrom(uint32_t state, int64_t lo, uint64_t count) {
 
 } // namespace
 
-void RandomSeed(long double x) {
+void RandomSeed(double x) {
     // The conversion rounds to nearest, ties to even, in the default rounding mode.
     const float f = static_cast<float>(x);
     static_assert(sizeof f == sizeof State, "binary32 must be 32 bits");

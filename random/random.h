@@ -6,7 +6,7 @@
 #include <span>
 
 // Sets the state to the IEEE binary32 bit pattern of x (rounded to nearest, ties to even).
-void RandomSeed(long double x);
+void RandomSeed(double x);
 
 // Advances the state one step and returns a value in [min(a, b), max(a, b)].
 int32_t RandomRange(int32_t a, int32_t b);

@@ -34,7 +34,7 @@ TEST_F(AppTest, StartsWithTenAndGeneraFillsTheBoxOnce) {
             EXPECT_EQ(TextOf(Item(Main(), kCountBox)), "10");
             EXPECT_EQ(TextOf(Item(Main(), kOutputBox)), "");
             EXPECT_EQ(TextOf(Main()), kMainCaption);
-            expected = ExpectedText(10, 777.0L);
+            expected = ExpectedText(10, 777.0);
             Click(kGenerateButton);
             EXPECT_EQ(TextOf(Item(Main(), kOutputBox)), expected);
         }),
@@ -66,7 +66,7 @@ TEST_F(AppTest, WhateverTheCountBoxHoldsIsReadAsACount) {
         steps.push_back(Do([c] {
             SetText(kOutputBox, "previous text");
             SetText(kCountBox, c.text);
-            const std::string expected = ExpectedText(c.count, 12345.0L);
+            const std::string expected = ExpectedText(c.count, 12345.0);
             Click(kGenerateButton);
             EXPECT_EQ(TextOf(Item(Main(), kOutputBox)), expected) << "count box: " << c.text;
         }));
@@ -133,7 +133,7 @@ TEST_F(AppTest, LargeCountsShowTheWaitCursorUntilTheBoxHoldsTheText) {
             SetText(kOutputBox, "previous text");
             SetText(kCountBox, c.text);
             const std::string expected =
-                c.count < 0 ? "previous text" : ExpectedText(c.count, 4242.0L);
+                c.count < 0 ? "previous text" : ExpectedText(c.count, 4242.0);
             CursorsAtSetText.clear();
             SetCursor(before);
             Click(kGenerateButton);

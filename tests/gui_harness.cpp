@@ -420,7 +420,7 @@ void SetText(int id, const std::string& text) {
     SetWindowTextA(Item(Main(), id), text.c_str());
 }
 
-std::string ExpectedText(int32_t count, long double seed) {
+std::string ExpectedText(int32_t count, double seed) {
     RandomSeed(seed);
     std::string text = GenerateText(count);
     RandomSeed(seed);

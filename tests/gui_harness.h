@@ -134,4 +134,4 @@ void Click(int id);
 void SetText(int id, const std::string& text);
 
 // What "Genera" produces for count sentences from the seed; leaves the generator at that seed.
-std::string ExpectedText(int32_t count, long double seed);
+std::string ExpectedText(int32_t count, double seed);
