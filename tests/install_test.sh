@@ -27,7 +27,7 @@ check "the program is executable" test -x "$bin"
 # The installed program runs and writes the program's own bytes.
 "$bin" --seed 0 2 >"$scratch/out"
 check "the installed program writes the expected bytes" cmp -s "$scratch/out" "$fixtures/seed0-2.txt"
-version=$("$bin" --version)
+version=$("$bin" --version | head -n 1)
 check "the installed program tells its version" grep -qx 'blaterix-cli [0-9][0-9.]*' <<<"$version"
 version=${version#blaterix-cli }
 
