@@ -197,53 +197,6 @@ std::optional<int32_t> ReadCount(std::string_view text, std::string& problem) {
     return std::nullopt;
 }
 
-// A decimal number of seconds: optional sign, digits with at most one point,
-// optional exponent; nothing else. Its value rounded to the nearest binary32,
-// which must be finite.
-std::optional<float> ReadSeed(const char* text) {
-    const char* p = text;
-    if (*p == '+' || *p == '-') {
-        ++p;
-    }
-    bool digits = false;
-    while (*p >= '0' && *p <= '9') {
-        ++p;
-        digits = true;
-    }
-    if (*p == '.') {
-        ++p;
-        while (*p >= '0' && *p <= '9') {
-            ++p;
-            digits = true;
-        }
-    }
-    if (!digits) {
-        return std::nullopt;
-    }
-    if (*p == 'e' || *p == 'E') {
-        ++p;
-        if (*p == '+' || *p == '-') {
-            ++p;
-        }
-        if (!(*p >= '0' && *p <= '9')) {
-            return std::nullopt;
-        }
-        while (*p >= '0' && *p <= '9') {
-            ++p;
-        }
-    }
-    if (*p != '\0') {
-        return std::nullopt;
-    }
-    // One rounding, from the decimal text straight to binary32 (an underflow
-    // to zero or a subnormal is still a seed).
-    const float value = std::strtof(text, nullptr);
-    if (!std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 // The text that std::to_chars gives a float, from printf and strtof: the fewest
 // significant digits that read back as value (of those, the nearest to it), in
 // fixed or scientific notation, whichever is shorter (fixed on a tie); fixed
@@ -636,30 +589,16 @@ bool Emit(const Sink& sink, const char* bytes, std::size_t size) {
 // Builds count sentences a chunk at a time and hands them on. A stream gets
 // whole chunks, cut anywhere; a console gets whole sentences.
 bool WriteTo(const Sink& sink, int32_t count, const TextShape& shape) {
-    const std::size_t room = ShapedRoom(shape);
-    std::unique_ptr<char[]> buffer(new char[kCliChunkSize + room]);
-    char* const start = buffer.get();
-    char* const chunkEnd = start + kCliChunkSize;
+    std::unique_ptr<char[]> buffer(new char[ChunkBufferSize(shape)]);
+    ChunkSink chunks{};
+    chunks.take = [](const void* context, const char* bytes, std::size_t size) {
+        return Emit(*static_cast<const Sink*>(context), bytes, size);
+    };
+    chunks.context = &sink;
 #ifdef _WIN32
-    const bool wholeSentences = sink.console != nullptr;
-#else
-    const bool wholeSentences = false;
+    chunks.wholeSentences = sink.console != nullptr;
 #endif
-    TextRun run{count};
-    char* p = start;
-    while (run.done < run.count) {
-        p = WriteShaped(p, chunkEnd - 1, shape, run);
-        if (p >= chunkEnd) {
-            const std::size_t n =
-                wholeSentences ? static_cast<std::size_t>(p - start) : kCliChunkSize;
-            if (!Emit(sink, start, n)) {
-                return false;
-            }
-            std::memmove(start, start + n, static_cast<std::size_t>(p - start) - n);
-            p -= n;
-        }
-    }
-    if (p > start && !Emit(sink, start, static_cast<std::size_t>(p - start))) {
+    if (!WriteChunks(count, shape, buffer.get(), chunks)) {
         return false;
     }
     if (std::fflush(sink.file) != 0 || std::ferror(sink.file)) {
@@ -685,41 +624,6 @@ int WriteError(std::FILE* err) {
 }
 
 } // namespace
-
-TextShape ShapeOf(const CliStyle& style) {
-    const std::string_view eol = style.eol == CliEol::CrLf ? "\r\n" : "\n";
-    const bool paragraphs = style.layout == CliLayout::Paragraphs;
-    TextShape shape{};
-    shape.perGroup = paragraphs ? style.perParagraph : 1;
-    shape.join = MakePiece(" ");
-    switch (style.format) {
-    case CliFormat::Text:
-        shape.form = style.encoding == CliEncoding::Cp1252 ? PhraseForm::Cp1252 : PhraseForm::Utf8;
-        if (style.layout == CliLayout::Blocks) {
-            shape.open = MakePiece("   ");
-            shape.close = MakePiece(" ", std::string(eol) + std::string(eol));
-        } else {
-            shape.close = MakePiece(eol);
-            if (paragraphs) {
-                shape.between = MakePiece(eol);
-            }
-        }
-        break;
-    case CliFormat::Html:
-        shape.form = PhraseForm::Html;
-        shape.open = MakePiece("<p>");
-        shape.close = MakePiece("</p>", eol);
-        break;
-    case CliFormat::Json:
-        shape.form = PhraseForm::Json;
-        shape.perGroup = 1;
-        shape.open = MakePiece("{\"text\": \"");
-        shape.rows = MakePiece("\", \"rows\": [");
-        shape.close = MakePiece("]}", eol);
-        break;
-    }
-    return shape;
-}
 
 bool WriteSentences(int32_t count, const TextShape& shape, std::FILE* out) {
     return WriteTo(Sink{out}, count, shape);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 // How many bytes the writer hands to the stream at a time.
@@ -27,6 +28,24 @@ struct CliStyle {
 
 // The shape in which a style lays out its sentences (html and json are always UTF-8).
 TextShape ShapeOf(const CliStyle& style);
+
+// The seed that a --seed text names: a decimal number of seconds (sign, digits with at most one
+// point, exponent), rounded once to binary32; nothing when the text is not one or not finite.
+std::optional<float> ReadSeed(const char* text);
+
+// Where WriteChunks hands its bytes: take(context, bytes, size) returns false to stop.
+struct ChunkSink {
+    bool (*take)(const void* context, const char* bytes, std::size_t size);
+    const void* context;
+    bool wholeSentences = false; // hand over whole sentences, not chunks cut anywhere
+};
+
+// The bytes that WriteChunks needs as its buffer for shape.
+std::size_t ChunkBufferSize(const TextShape& shape);
+
+// Builds count sentences in shape into buffer, kCliChunkSize bytes at a time, and hands each
+// chunk to sink; false when the sink stopped. Allocates nothing and never throws.
+bool WriteChunks(int32_t count, const TextShape& shape, char* buffer, const ChunkSink& sink);
 
 // Writes count sentences in shape to out as they are built, in constant memory;
 // false on a write error (errno tells why).

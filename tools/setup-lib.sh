@@ -15,7 +15,18 @@ PACKAGES=(
     # blaterix-cli's tests: a pseudo-terminal (script), stdbuf and timeout,
     # the man page, both completions and the Debian package (lintian, man -l).
     bsdutils coreutils mandoc bash-completion zsh dpkg-dev file gzip lintian man-db
+    # The WebAssembly module (clang 14 for wasm32-wasi, no Emscripten) and the
+    # page's tests in Debian's Chromium.
+    clang-14 lld-14 llvm-14 wasi-libc libc++-14-dev-wasm32 libc++abi-14-dev-wasm32
+    libclang-rt-14-dev-wasm32 chromium fonts-dejavu-core
 )
+
+# node and npm for the page and its tests: Debian's, only where there is no
+# node at all (a newer one from elsewhere stays, with the npm it brings).
+node_packages() {
+    command -v node >/dev/null 2>&1 || echo nodejs
+    command -v npm >/dev/null 2>&1 || echo npm
+}
 
 # The emulated machine that runs 32-bit code where this machine cannot.
 GUEST_PACKAGES=(qemu-system-x86 e2fsprogs)
@@ -37,8 +48,9 @@ missing_packages() {
 
 # ensure_packages [EXTRA...]: the build and test packages plus any extra ones.
 ensure_packages() {
-    local missing
-    missing=$(missing_packages "${PACKAGES[@]}" "$@")
+    local missing node
+    mapfile -t node < <(node_packages)
+    missing=$(missing_packages "${PACKAGES[@]}" "${node[@]}" "$@")
     [ -z "$missing" ] && return 0
     echo "installing:" $missing
     local log=/tmp/blaterix-apt.log
