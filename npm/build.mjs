@@ -16,6 +16,9 @@ const here = path.dirname(fileURLToPath(import.meta.url));
 const stage = path.join(out, 'package');
 fs.rmSync(stage, { recursive: true, force: true });
 fs.mkdirSync(stage, { recursive: true });
+for (const old of fs.readdirSync(out).filter((f) => /^blaterix-.*\.tgz$/.test(f))) {
+    fs.rmSync(path.join(out, old)); // one tarball, of this version
+}
 
 const manifest = JSON.parse(fs.readFileSync(path.join(here, 'package.json'), 'utf8'));
 const { name, ...rest } = manifest;
