@@ -36,15 +36,13 @@ const [kCp1252, kUtf8] = [0, 1];
 const kLf = 1;
 const kSentenceOptions = ['layout', 'format', 'encoding', 'eol', 'sentencesPerParagraph'];
 
-// The module's instance, made on first use, and the taker of the chunks of
-// the call under way. The instance has one generator state word: each
-// generator keeps its own and puts it in place around its calls.
+// The module's instance, made on first use. It has one generator state
+// word: each generator keeps its own and puts it in place around its calls.
 let wasm = null;
-let take = null;
 
 function module() {
     if (wasm === null) {
-        const imports = { blaterix: { chunk: (at, size) => take(at, size) } };
+        const imports = { blaterix: { chunk: takeChunk } };
         const instance = new WebAssembly.Instance(new WebAssembly.Module(wasmBytes()), imports);
         instance.exports._initialize();
         wasm = instance.exports;
@@ -158,36 +156,64 @@ function checkCount(count) {
     }
 }
 
-// Runs the writer from state with the style's codes; the text's bytes and
-// the state after them.
+// The text of the call under way: the buffer it goes into, and its size.
+let out = null;
+let size = 0;
+
+// The module's import: takes the next chunk of the text at at (n bytes);
+// 0 stops the writer when the text would outgrow the longest string.
+function takeChunk(at, n) {
+    if (size + n > out.length) {
+        if (size + n > kMaxLength) {
+            return 0;
+        }
+        const grown = new Uint8Array(Math.min(kMaxLength, Math.max(size + n, out.length * 2)));
+        grown.set(out.subarray(0, size));
+        out = grown;
+    }
+    out.set(new Uint8Array(wasm.memory.buffer, at, n), size);
+    size += n;
+    return 1;
+}
+
+// The buffer of the last text that became a string, kept for the next call
+// until the current task ends: a loop of calls fills one buffer again instead
+// of leaving the garbage collector one to free per call.
+let spare = null;
+let dropping = false;
+
+function keepSpare(buffer) {
+    spare = buffer;
+    if (!dropping) {
+        dropping = true;
+        queueMicrotask(() => {
+            spare = null;
+            dropping = false;
+        });
+    }
+}
+
+// Runs the writer from state with the style's codes; the text's bytes (a
+// view of the start of their buffer) and the state after them.
 function write(state, count, codes) {
     const m = module();
-    let out = new Uint8Array(Math.min(kMaxLength, Math.max(count * kTypicalSentence[codes[0]], 1)));
-    let size = 0;
-    take = (at, n) => {
-        if (size + n > out.length) {
-            if (size + n > kMaxLength) {
-                return 0;
-            }
-            const grown = new Uint8Array(Math.min(kMaxLength, Math.max(size + n, out.length * 2)));
-            grown.set(out.subarray(0, size));
-            out = grown;
-        }
-        out.set(new Uint8Array(m.memory.buffer, at, n), size);
-        size += n;
-        return 1;
-    };
+    const guess = Math.min(kMaxLength, Math.max(count * kTypicalSentence[codes[0]], 1));
+    out = spare !== null && spare.length >= guess ? spare : new Uint8Array(guess);
+    spare = null;
+    size = 0;
     let status;
+    let bytes;
     try {
         m.blx_set_state(state);
         status = m.blx_generate(count, ...codes);
+        bytes = out.subarray(0, size);
     } finally {
-        take = null;
+        out = null;
     }
     if (status !== 0) {
         throw new RangeError(status === 2 ? `${count} sentences make more than ${kMaxLength} characters, more than one string can hold; ask for fewer at a time` : 'the module refused the style');
     }
-    return { bytes: out.subarray(0, size), state: m.blx_state() >>> 0 };
+    return { bytes, state: m.blx_state() >>> 0 };
 }
 
 // Puts bytes into the module's scratch buffer; returns their address there.
@@ -248,15 +274,19 @@ export function createGenerator(options) {
             checkCount(count);
             const { codes, decode } = styleOf(options);
             const bytes = run(count, codes);
-            if (decode !== null) {
-                return decode(bytes);
+            if (decode === null) {
+                return bytes.length === bytes.buffer.byteLength ? bytes : bytes.slice();
             }
-            return bytes.length === bytes.buffer.byteLength ? bytes : bytes.slice();
+            const text = decode(bytes);
+            keepSpare(new Uint8Array(bytes.buffer));
+            return text;
         },
 
         rows(count) {
             checkCount(count);
-            const lines = decodeUtf8(run(count, [kJson, kLines, kUtf8, kLf, 1]));
+            const bytes = run(count, [kJson, kLines, kUtf8, kLf, 1]);
+            const lines = decodeUtf8(bytes);
+            keepSpare(new Uint8Array(bytes.buffer));
             return JSON.parse(`[${lines.slice(0, -1).replaceAll('\n', ',')}]`);
         },
     });
