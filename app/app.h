@@ -34,15 +34,26 @@ inline constexpr const char* kAboutCaption = "About Blaterix .....";
 // that many (blaterix-cli writes any number).
 constexpr int32_t kMaxGeneratedCount = 10000;
 
-// The largest count that the count box takes from the keyboard; above it
-// "Genera" shows the wait cursor until the box holds the text.
-constexpr int32_t kMaxTypedCount = 999;
+// How many characters the count box takes (EM_LIMITTEXT); it takes digits only.
+constexpr int32_t kCountBoxDigits = 3;
+
+// The largest count that the count box takes from the keyboard, all its digits
+// nines; above it "Genera" shows the wait cursor until the box holds the text.
+constexpr int32_t kMaxTypedCount = [] {
+    int32_t largest = 0;
+    for (int32_t digit = 0; digit < kCountBoxDigits; ++digit) {
+        largest = largest * 10 + 9;
+    }
+    return largest;
+}();
 
 // Sets the x87 control word to 0x133F: 80-bit extended precision, rounding to
-// nearest, all exceptions masked. Start-up runs it before any other code of ours.
+// nearest, all exceptions masked. Start-up runs it before any other code of
+// ours, so that the count reader's arithmetic has the full 64-bit mantissa
+// whatever mode the system and the run-time start a thread in.
 void SetFpuMode();
 
-// Gives the start-up thread its default dialog font, "MS Sans Serif" at 8 points.
+// Gives the start-up thread its default dialog font, kDialogFont.
 void PrepareThread();
 
 // Fills the table, seeds the generator from the clock, sets the save name and
@@ -98,7 +109,9 @@ struct ControlSpec {
 void AddControls(HWND dialog, std::span<const ControlSpec> controls);
 
 // On deactivation (active 0) stores the focused control in saved; on
-// activation gives it the focus back and clears saved.
+// activation gives it the focus back and clears saved. The windows call it on
+// WM_NCACTIVATE: the dialog engine takes WM_ACTIVATE, on which the platform's
+// dialog manager would do this itself.
 void KeepFocusAcrossActivation(HWND& saved, WPARAM active);
 
 // True for the notification codes that run a button's command (0 and 1) in a WM_COMMAND's wParam.

@@ -3,6 +3,7 @@
 
 #include "dialogs/dialogs.h"
 #include "phrases/phrases.h"
+#include "scoped/scoped.h"
 #include "text/text.h"
 
 namespace {
@@ -31,51 +32,20 @@ static_assert(kOutputBoxStyle == 0x50211004u);
 constexpr uint32_t kOutputBoxExStyle = WS_EX_CLIENTEDGE;
 static_assert(kOutputBoxExStyle == 0x00000200u);
 
-// A font handle that is deleted when it goes out of scope; one owner only.
-struct FontHolder {
-    HFONT font = nullptr;
+// The screen's dots per inch, vertically.
+int ScreenDpiY() {
+    const ScopedGetDC screen;
+    return GetDeviceCaps(screen, LOGPIXELSY);
+}
 
-    explicit FontHolder(HFONT owned) : font(owned) {}
-    FontHolder(const FontHolder&) = delete;
-    FontHolder& operator=(const FontHolder&) = delete;
-    ~FontHolder() {
-        if (font != nullptr) {
-            DeleteObject(font);
-        }
-    }
-};
-
-// Shows the wait cursor while it lives (when asked to), then gives back the cursor that was
-// there before, however the work in between ends.
-struct WaitCursor {
-    bool shown;
-    HCURSOR previous = nullptr;
-
-    explicit WaitCursor(bool show) : shown(show) {
-        if (shown) {
-            previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-        }
-    }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-    ~WaitCursor() {
-        if (shown) {
-            SetCursor(previous);
-        }
-    }
-};
-
-// The bold 8-point "MS Sans Serif" of the heading, the count box and the output box.
-HFONT CreateDialogFont() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+// The dialog font in bold, for the heading, the count box and the output box.
+ScopedFont CreateDialogFont() {
     LOGFONTA description{};
-    description.lfHeight = -(8 * dpi) / 72;
+    description.lfHeight = -(kDialogFont.points * ScreenDpiY()) / 72;
     description.lfWeight = FW_BOLD;
     description.lfCharSet = ANSI_CHARSET;
-    lstrcpynA(description.lfFaceName, "MS Sans Serif", LF_FACESIZE);
-    return CreateFontIndirectA(&description);
+    lstrcpynA(description.lfFaceName, kDialogFont.face, LF_FACESIZE);
+    return ScopedFont(CreateFontIndirectA(&description));
 }
 
 void FollowWindowSize(HWND dialog) {
@@ -102,12 +72,13 @@ int32_t ShowMainWindow(HWND owner) {
     };
     AddControls(dialog, controls);
 
-    const FontHolder dialogFont(CreateDialogFont());
+    // Deleted when ShowMainWindow returns, after the modal run: the controls use it until then.
+    const ScopedFont dialogFont = CreateDialogFont();
     for (int32_t id : {kHeadingLabel, kCountBox, kOutputBox}) {
         DlgSendMessage(DlgItemHandle(dialog, id), WM_SETFONT,
-                       reinterpret_cast<WPARAM>(dialogFont.font), 0);
+                       reinterpret_cast<WPARAM>(dialogFont.Get()), 0);
     }
-    DlgSendMessage(DlgItemHandle(dialog, kCountBox), EM_LIMITTEXT, 3, 0);
+    DlgSendMessage(DlgItemHandle(dialog, kCountBox), EM_LIMITTEXT, kCountBoxDigits, 0);
 
     int32_t result = 0;
     DlgRunModal(dialog, MainCallback, &result);
@@ -159,6 +130,6 @@ void GenerateCommand(HWND dialog) {
     // Thousands of sentences keep the box busy for seconds: show that the
     // program is at work. Should the text not fit in memory, the cursor comes
     // back, MainCallback's handler beeps and the box stays as it was.
-    const WaitCursor wait(count > kMaxTypedCount);
+    const ScopedWaitCursor wait(count > kMaxTypedCount);
     DlgSetText(DlgItemHandle(dialog, kOutputBox), GenerateText(count));
 }

@@ -19,7 +19,7 @@ void SetFpuMode() {
 }
 
 void PrepareThread() {
-    DlgSetDefaultFont("MS Sans Serif", 8);
+    DlgSetDefaultFont(kDialogFont.face, kDialogFont.points);
 }
 
 int32_t ProgramMain() {

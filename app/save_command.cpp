@@ -96,27 +96,25 @@ int32_t AskSaveFileName(HWND owner, std::string title, std::string& fileName,
         initialDirectory.assign(current, length <= MAX_PATH ? length : 0);
     }
 
-    // The proposed name, then room for the answer: 261 characters, or 260
-    // when the name holds a NUL of its own.
-    std::string buffer = fileName.substr(0, 260);
+    // The proposed name, then room for the answer: MAX_PATH + 1 characters, or
+    // MAX_PATH when the name holds a NUL of its own.
+    std::string buffer = fileName.substr(0, MAX_PATH);
     const std::size_t nul = buffer.find('\0');
     if (nul == std::string::npos) {
         buffer += '\0';
-        buffer.append(260 - (buffer.size() - 1), ' ');
+        buffer.append(MAX_PATH - (buffer.size() - 1), ' ');
     } else {
         buffer.resize(nul + 1);
-        buffer.append(260 - (nul + 1), ' ');
+        buffer.append(MAX_PATH - (nul + 1), ' ');
     }
 
-    // The record in its original form, up to lpTemplateName: 76 bytes with
-    // 32-bit pointers.
-    constexpr DWORD kRecordSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
-    static_assert(sizeof(void*) != 4 || kRecordSize == 76);
-    // The dialog writes the chosen name without its folder here; nothing reads it back, but the
-    // dialog has always been given one.
-    char fileTitle[260] = {};
+    // Room for the chosen name without its folder, which the dialog fills in;
+    // the command goes by the full path in buffer.
+    char fileTitle[MAX_PATH] = {};
     OPENFILENAMEA record{};
-    record.lStructSize = kRecordSize;
+    // The record up to lpTemplateName, the form that every version of the
+    // dialog takes.
+    record.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
     record.hwndOwner = owner;
     record.lpstrFilter = filter.c_str();
     record.nFilterIndex = 1;

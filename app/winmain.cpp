@@ -1,7 +1,7 @@
 // The entry point of Blaterix.exe.
 #include "app/app.h"
 
-#include <objbase.h>
+#include "scoped/scoped.h"
 
 #include <cstdlib>
 
@@ -24,11 +24,8 @@ __attribute__((constructor(101))) void PrepareBeforeAnythingElse() {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    const HRESULT com = CoInitialize(nullptr);
+    const ScopedCom com;
     PrepareThread();
     ProgramMain();
-    if (SUCCEEDED(com)) {
-        CoUninitialize();
-    }
     return 0;
 }

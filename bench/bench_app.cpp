@@ -35,9 +35,9 @@ void Compare(HWND main, int32_t count, int rounds) {
         // Both measurements replace the same text with the same sentences,
         // so they differ only in the work that "Genera" does on top.
         const std::string before = GenerateText(count);
-        RandomSeed(static_cast<long double>(i));
+        RandomSeed(static_cast<double>(i));
         const std::string sentences = GenerateText(count);
-        RandomSeed(static_cast<long double>(i));
+        RandomSeed(static_cast<double>(i));
 
         SetWindowTextA(output, before.c_str());
         double start = Now();

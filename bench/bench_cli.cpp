@@ -14,7 +14,7 @@
 namespace {
 
 constexpr int32_t kSentences = 1000000;
-constexpr long double kSeed = 43200.0L;
+constexpr double kSeed = 43200.0;
 
 // Unbuffered, as blaterix-cli makes its standard output: one write per chunk.
 std::FILE* DevNull() {

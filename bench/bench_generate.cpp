@@ -12,7 +12,7 @@
 namespace {
 
 void BM_GenerateText(benchmark::State& state) {
-    RandomSeed(43200.0L);
+    RandomSeed(43200.0);
     const auto count = static_cast<int32_t>(state.range(0));
     std::size_t bytes = 0;
     for (auto _ : state) {
@@ -25,7 +25,7 @@ void BM_GenerateText(benchmark::State& state) {
 }
 
 void BM_CopyBytes(benchmark::State& state) {
-    RandomSeed(43200.0L);
+    RandomSeed(43200.0);
     const std::string source = GenerateText(static_cast<int32_t>(state.range(0)));
     for (auto _ : state) {
         std::unique_ptr<char[]> copy(new char[source.size()]);

@@ -7,6 +7,8 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -68,6 +70,10 @@ constexpr const char* kUsage =
     "\n"
     "Exit status: 0 on success, 1 when the output cannot be written, 2 for a\n"
     "wrong command line.\n";
+
+// What --version adds after the name and version.
+constexpr const char* kLicence = "Copyright (c) 2026 The Blaterix developers\n"
+                                 "License: MIT <https://opensource.org/licenses/MIT>\n";
 
 enum LongOnly : int {
     kPrintSeed = 256,
@@ -166,6 +172,11 @@ constexpr std::pair<std::string_view, CliLayout> kLayouts[] = {
 constexpr std::pair<std::string_view, CliFormat> kFormats[] = {
     {"text", CliFormat::Text}, {"html", CliFormat::Html}, {"json", CliFormat::Json}};
 
+// -0.5 and 2^31 - 0.5: below the first a count rounds below 0, from the second
+// on above 2^31 - 1 (the halves round to the even neighbour, 0 and 2^31).
+constexpr Extended kMinusHalf = {0x8000000000000000, 0xBFFE};
+constexpr Extended kLargestCountAndAHalf = {0xFFFFFFFF00000000, 0x401D};
+
 // The count as the count box reads it, refused when the text is not wholly
 // a number or when the number is not a count from 0 to 2^31 - 1.
 std::optional<int32_t> ReadCount(std::string_view text, std::string& problem) {
@@ -176,9 +187,9 @@ std::optional<int32_t> ReadCount(std::string_view text, std::string& problem) {
     } else if (reading.length < text.size()) {
         problem = "invalid count " + quoted + ": " + Quoted(text.substr(reading.length)) +
                   " after the number";
-    } else if (reading.value < -0.5L) { // -0.5 still rounds to 0
+    } else if (reading.value < kMinusHalf) { // -0.5 still rounds to 0
         problem = "invalid count " + quoted + ": below 0";
-    } else if (reading.overflow || reading.value >= 2147483647.5L) {
+    } else if (reading.overflow || reading.value >= kLargestCountAndAHalf) {
         problem = "invalid count " + quoted + ": above 2147483647";
     } else {
         return RoundToWhole(reading.value);
@@ -186,11 +197,77 @@ std::optional<int32_t> ReadCount(std::string_view text, std::string& problem) {
     return std::nullopt;
 }
 
+// The text that std::to_chars gives a float, from printf and strtof: the fewest
+// significant digits that read back as value (of those, the nearest to it), in
+// fixed or scientific notation, whichever is shorter (fixed on a tie); fixed
+// notation writes an integer's exact digits.
+std::string PrintfSeedText(float value) {
+    const std::string sign = std::signbit(value) ? "-" : "";
+    const float magnitude = std::fabs(value);
+    const double exact = magnitude;
+    if (magnitude == 0 || !std::isfinite(magnitude)) {
+        return sign + (magnitude == 0 ? "0" : std::isnan(magnitude) ? "nan" : "inf");
+    }
+    std::string digits; // without trailing zeros; the first one stands for 10^exponent
+    int exponent = 0;
+    char text[64];
+    for (int n = 1; n <= 9 && digits.empty(); ++n) {
+        // The nearest n-digit decimal, m * 10^scale; failing that, its neighbour on
+        // the other side of value may still read back.
+        std::snprintf(text, sizeof text, "%.*e", n - 1, exact);
+        char* const e = std::strchr(text, 'e');
+        const int scale = std::atoi(e + 1) - (n - 1);
+        *e = '\0';
+        if (text[1] == '.') {
+            std::memmove(text + 1, text + 2, std::strlen(text + 1));
+        }
+        const long long nearest = std::atoll(text);
+        const auto valueOf = [&](long long m) {
+            std::snprintf(text, sizeof text, "%llde%d", m, scale);
+            return std::strtod(text, nullptr);
+        };
+        long long m = nearest;
+        if (static_cast<float>(valueOf(m)) != magnitude) {
+            m = valueOf(nearest) < exact ? nearest + 1 : nearest - 1;
+            if (static_cast<float>(valueOf(m)) != magnitude) {
+                continue;
+            }
+        }
+        digits = std::to_string(m);
+        exponent = scale + static_cast<int>(digits.size()) - 1;
+        digits.erase(digits.find_last_not_of('0') + 1);
+    }
+    const int length = static_cast<int>(digits.size());
+    std::snprintf(text, sizeof text, "e%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+    const std::string scientific =
+        digits.substr(0, 1) + (length > 1 ? "." + digits.substr(1) : "") + text;
+    std::string fixed;
+    if (exponent < 0) {
+        fixed = "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+    } else if (length > exponent + 1) {
+        const auto point = static_cast<std::size_t>(exponent + 1);
+        fixed = digits.substr(0, point) + "." + digits.substr(point);
+    } else {
+        std::snprintf(text, sizeof text, "%.0f", exact);
+        fixed = text;
+    }
+    return sign + (fixed.size() <= scientific.size() ? fixed : scientific);
+}
+
+// Floating std::to_chars: libstdc++ has it from 11 on, libc++ from 14 on.
+#if defined(__cpp_lib_to_chars) || (defined(_LIBCPP_VERSION) && _LIBCPP_VERSION >= 14000)
+#define BLATERIX_FLOAT_TO_CHARS 1
+#endif
+
 // The shortest decimal text that reads back as the same binary32.
 std::string SeedText(float seed) {
-    char text[32];
+#ifdef BLATERIX_FLOAT_TO_CHARS
+    char text[64];
     const auto result = std::to_chars(text, text + sizeof text, seed);
     return std::string(text, result.ptr);
+#else
+    return PrintfSeedText(seed);
+#endif
 }
 
 std::optional<int32_t> ReadPositive(std::string_view text) {
@@ -352,10 +429,22 @@ std::optional<Usage> ParseOption(Request& request, int code, const char* value) 
     }
 }
 
+// Makes getopt start afresh, also when it has run before in this process:
+// glibc, musl and MinGW restart at optind 0, the BSDs and macOS on optreset.
+void RestartGetopt() {
+#if defined(__APPLE__) || defined(__FreeBSD__) || defined(__NetBSD__) || defined(__OpenBSD__) ||   \
+    defined(__DragonFly__)
+    optreset = 1;
+    optind = 1;
+#else
+    optind = 0;
+#endif
+}
+
 // Reads argv into request; a usage problem, if any.
 std::optional<Usage> ParseCommandLine(int argc, char** argv, Request& request) {
     opterr = 0;
-    optind = 0; // start afresh, also when called more than once in a process
+    RestartGetopt();
     for (;;) {
         const int code = getopt_long(argc, argv, kShortOptions, kOptions, nullptr);
         if (code == -1) {
@@ -549,7 +638,7 @@ int RunCli(int argc, char** argv, std::FILE* out, std::FILE* err) {
         return WriteAll(out, kUsage) ? 0 : WriteError(err);
     }
     if (request.action == Request::Action::Version) {
-        return WriteAll(out, std::string(kProgram) + " " + BLATERIX_VERSION + "\n")
+        return WriteAll(out, std::string(kProgram) + " " + BLATERIX_VERSION + "\n" + kLicence)
                    ? 0
                    : WriteError(err);
     }
@@ -580,4 +669,11 @@ int RunCli(int argc, char** argv, std::FILE* out, std::FILE* err) {
         return WriteError(err);
     }
     return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Test hooks
+
+std::string PrintfSeedTextForTests(float seed) {
+    return PrintfSeedText(seed);
 }

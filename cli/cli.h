@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <optional>
+#include <string>
 
 // How many bytes the writer hands to the stream at a time.
 constexpr std::size_t kCliChunkSize = 1 << 16;
@@ -52,3 +53,10 @@ bool WriteSentences(int32_t count, const TextShape& shape, std::FILE* out);
 
 // The whole command line: parses argv, writes to out and err, returns the exit status.
 int RunCli(int argc, char** argv, std::FILE* out, std::FILE* err);
+
+// ---------------------------------------------------------------------------------------------
+// Test hooks: the program never calls these; each name ends in ForTests.
+
+// The seed's text as --print-seed writes it where the C++ library has no floating
+// std::to_chars; where it has one, the two must agree.
+std::string PrintfSeedTextForTests(float seed);

@@ -1,7 +1,10 @@
-# GoogleTest, and how tests run: natively, or under Wine when cross-compiling.
+# GoogleTest, and how tests run: natively, under Wine for Windows, or under
+# the emulator for Linux on another processor (CMAKE_CROSSCOMPILING_EMULATOR,
+# which add_test puts in front of every test binary).
 
-if(CMAKE_CROSSCOMPILING)
-    # Built from the distribution's sources with the cross compiler.
+if(CMAKE_CROSSCOMPILING OR BLATERIX_LIBCXX)
+    # Built from the distribution's sources with the cross compiler, or
+    # against libc++: Debian's libgtest is built with libstdc++.
     set(BLATERIX_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
     set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
@@ -18,8 +21,9 @@ endif()
 
 # Time limits are written in seconds for this machine running the tests
 # itself. The 32-bit build's tests may run inside an emulated machine (see
-# tools/guest), many times slower, so its preset scales them: a limit is only
-# the last guard against a test that hangs.
+# tools/guest), the Linux cross builds' under qemu-user, many times slower, so
+# their presets scale them: a limit is only the last guard against a test that
+# hangs.
 set(BLATERIX_TIMEOUT_FACTOR 1 CACHE STRING "Multiplies every test's time limit")
 
 # blaterix_set_timeout(NAME SECONDS): the test's time limit, scaled.

@@ -4,7 +4,6 @@
 #include <atomic>
 #include <cstddef>
 #include <cstring>
-#include <iterator>
 #include <new>
 
 namespace {
@@ -33,7 +32,8 @@ struct DlgRecord {
 };
 
 // All records, newest first. The busy word is a spin flag taken around each walk or change of
-// the list only: never across a platform call or a callback.
+// the list only: never across a platform call or a callback. The one GUI thread never finds it
+// taken; it is there so that the list stays sound whichever threads run dialogs.
 struct DlgRecordList {
     DlgRecord* head;
     std::atomic<int32_t> busy;
@@ -143,7 +143,7 @@ bool InDialogUnits(const DlgRecord& r) {
 
 const DWORD g_startupThread = GetCurrentThreadId();
 SRWLOCK g_startupFontLock = SRWLOCK_INIT;
-DefaultDialogFont g_startupFont{"MS Sans Serif", 8};
+DefaultDialogFont g_startupFont = kDialogFont;
 
 DefaultDialogFont StartupFont() {
     AcquireSRWLockShared(&g_startupFontLock);
@@ -178,6 +178,7 @@ constexpr uint32_t ButtonCleared(uint32_t type) {
            BS_BITMAP | (BS_TYPEMASK & ~type);
 }
 
+// By kind number: the class, the default style, the bits always set and those always cleared.
 constexpr KindInfo kKinds[17] = {
     // 0 custom control: class and styles exactly as the caller gives them
     {nullptr, 0, 0, 0},
@@ -218,37 +219,6 @@ constexpr KindInfo kKinds[17] = {
     {"LISTBOX", kChildStyle | WS_VSCROLL | WS_BORDER | WS_TABSTOP | LBS_NOTIFY | LBS_SORT,
      kChildStyle | LBS_NOTIFY, 0},
 };
-
-// The table as numbers: default style, always set, always cleared.
-constexpr uint32_t kKindStyleNumbers[17][3] = {
-    {0, 0, 0},
-    {0x50010000, 0x50000000, 0},
-    {0x50010006, 0x50000006, 0xA7FC00C9},
-    {0x50010003, 0x50000003, 0xA7FC00CC},
-    {0x50000007, 0x50000007, 0xA7FFD0F8},
-    {0x50000000, 0x50000000, 0},
-    {0x50000012, 0x50000000, 0},
-    {0x50010009, 0x50000009, 0xA7FC00C6},
-    {0x50000000, 0x50000000, 0},
-    {0x50810080, 0x50000000, 0},
-    {0x5000000E, 0x5000000E, 0},
-    {0x5000000E, 0x5000000E, 0},
-    {0x50010080, 0x50000080, 0},
-    {0x50010080, 0x50000080, 0},
-    {0x5000000D, 0x5000000D, 0},
-    {0x50010102, 0x50000000, 0},
-    {0x50A10003, 0x50000001, 0},
-};
-static_assert([] {
-    for (std::size_t kind = 0; kind < std::size(kKinds); ++kind) {
-        const uint32_t* numbers = kKindStyleNumbers[kind];
-        if (kKinds[kind].defaultStyle != numbers[0] || kKinds[kind].alwaysSet != numbers[1] ||
-            kKinds[kind].alwaysCleared != numbers[2]) {
-            return false;
-        }
-    }
-    return true;
-}());
 
 // ---------------------------------------------------------------------------------------------
 // Helpers
@@ -546,8 +516,11 @@ void DlgRunModal(HWND dialog, DialogCallback callback, int32_t* result) {
     }
     ShowWindow(dialog, showCommand);
 
-    // Polls, sleeping 1 ms between empty polls; the owner is not sent WM_ENTERIDLE, which none
-    // of our windows acts on. WM_QUIT is dispatched like any other message and so is lost.
+    // Polls, sleeping 1 ms between empty polls, rather than waiting in GetMessage: a message
+    // sent from another thread or process can end the dialog without putting anything in the
+    // queue, and a blocking wait would not notice until the next one came. The owner is not
+    // sent WM_ENTERIDLE, which none of our windows acts on. WM_QUIT is dispatched like any other
+    // message and so is lost: a dialog ends only through DlgEnd or by being destroyed.
     // The dialog may already be gone before the first poll (a callback ended it while it was
     // shown), hence the test at the top.
     while (IsWindow(dialog)) {
@@ -589,6 +562,9 @@ void DlgEnd(HWND dialog, int32_t result) {
 }
 
 INT_PTR CALLBACK DlgProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    // Activation is the windows' own business: taken here, it keeps the platform's dialog
+    // manager from moving the focus, and the windows that keep their focus across activation
+    // do so on WM_NCACTIVATE.
     if (message == WM_ACTIVATE) {
         return 1;
     }

@@ -2,8 +2,21 @@
 // dialog units, runs them modally with a polling message loop, and hands every window message
 // to one application callback per dialog. Text is std::string holding Windows-1252 bytes.
 //
-// Everything runs on the GUI thread that creates the dialogs. The module instance handle that
-// the engine hands to the platform is GetModuleHandleA(nullptr), the executable's own module.
+// Threads. A dialog belongs to the thread that calls DlgCreate for it, and its controls to the
+// same thread. DlgAddControl, DlgRunModal and DlgEnd for a dialog run on that thread (the
+// platform gives a window's messages, and the right to destroy it, to its thread only), and the
+// platform calls DlgProcedure, and through it the dialog's DialogCallback and its controls'
+// ControlCallbacks, on that thread only: within DlgCreate, DlgAddControl, DlgRunModal's loop,
+// DlgEnd, and any call of that thread that sends the dialog a message. The default dialog font
+// is per thread. DlgItemHandle, DlgSendMessage, DlgGetText, DlgSetText, DlgGetClientSize and
+// DlgSetSize wrap the platform's window calls and may be made from any thread; a message to a
+// window of another thread then waits until that thread takes it.
+// The record list is process-wide, guarded by a spin flag of its own; this program makes and
+// runs every dialog on its one GUI thread, so the flag is never contended, and it keeps the list
+// sound all the same should dialogs run on two threads.
+//
+// The module instance handle that the engine hands to the platform is GetModuleHandleA(nullptr),
+// the executable's own module.
 #pragma once
 
 #include <windows.h>
@@ -20,7 +33,9 @@ using DialogCallback = LRESULT (*)(HWND dialog, UINT message, WPARAM wParam, LPA
 // a non-zero result is the message's result and keeps the message from the DialogCallback.
 using ControlCallback = LRESULT (*)(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The number that selects a control's window class and default styles.
+// The number that selects a control's window class and default styles. The table is complete,
+// although the program's own windows use push buttons, labels and text boxes only: the engine
+// builds whatever control a description names.
 enum ControlKind : int32_t {
     kCustomControl = 0,      // class named by the caller, styles exactly as given
     kPushButton = 1,         // "BUTTON"
@@ -44,7 +59,9 @@ enum ControlKind : int32_t {
 // Stands for the dialog itself where DlgGetClientSize and DlgSetSize take a control identifier.
 constexpr int32_t DlgSelf = static_cast<int32_t>(0x80000000u);
 
-// DlgCreate's unit mode: positions and sizes in dialog units, or in pixels (bit 1 set).
+// DlgCreate's unit mode: positions and sizes in dialog units, or in pixels (bit 1 set). The
+// program's windows use dialog units; the pixel mode stays, so that the engine builds any
+// description, as the full table of control kinds does.
 constexpr uint32_t kDlgUnits = 1;
 constexpr uint32_t kDlgPixels = 2;
 
@@ -60,10 +77,14 @@ struct DefaultDialogFont {
     int32_t points;
 };
 
+// The program's dialog font: the setting that threads start from, what start-up sets, and the
+// face and size of the main window's bold font.
+inline constexpr DefaultDialogFont kDialogFont{"MS Sans Serif", 8};
+
 // Sets the calling thread's default dialog font (face cut to 31 characters, or at a NUL byte).
 // Called on the start-up thread (the one that ran static initialisation), it also becomes the
 // setting that every other thread copies when it first uses the engine; until then that setting
-// is "MS Sans Serif" at 8 points.
+// is kDialogFont.
 void DlgSetDefaultFont(const std::string& face, int32_t points);
 
 // The calling thread's default dialog font.

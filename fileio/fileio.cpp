@@ -3,8 +3,11 @@
 // Locks: the open lock (all of OpenForWriting, and NextFileNumber), the table lock (only while
 // the table is searched or changed) and the system-call lock (one guarded call). The open lock
 // may be held while either of the others is taken; the table lock and the system-call lock are
-// never held together.
+// never held together. The program calls the layer from its one GUI thread, so no lock is ever
+// contended; they are part of the layer all the same, so that any thread may call it.
 #include "fileio/fileio.h"
+
+#include "scoped/scoped.h"
 
 #include <algorithm>
 #include <array>
@@ -77,7 +80,10 @@ template <typename Value> struct SystemCallResult {
 constexpr UINT kQuietErrorMode = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX; // 0x8001
 
 // Makes one Windows call under the system-call lock with the floating-point state kept and no
-// system error boxes; the call failed exactly when it left a last-error code.
+// system error boxes; the call failed exactly when it left a last-error code. The program sets
+// the x87 unit's mode for its own arithmetic at start-up, and code inside a system call may
+// change it; the error mode turns a missing disk or an unreadable drive into an error number
+// instead of a system dialog.
 template <typename Call> auto GuardedSystemCall(Call call) -> SystemCallResult<decltype(call())> {
     TakeLock(SystemCallLock);
     FloatingPointState saved;
@@ -122,11 +128,12 @@ struct OpenFileRecord {
     HANDLE handle;
     DeviceKind device;
     FileMode mode;
-    std::string name;  // as opened; never read, but copying it can fail the open (kOutOfMemory)
+    std::string name;  // the name as it was opened, at most kMaxFileNameLength characters
     uint64_t position; // bytes written since the open
 };
 
-// Most recently opened first.
+// Most recently opened first. Callers name an open file by the number that NextFileNumber gave
+// them, never by its handle: the table is where a number leads to its file.
 OpenFileRecord* OpenFileTable = nullptr;
 
 int16_t FileNumberCounter = 0;
@@ -165,25 +172,16 @@ template <typename Matches> OpenFileRecord* TakeOutRecord(Matches matches) {
 
 // ---- Handles -----------------------------------------------------------------------------
 
-// Owns a handle until Release; otherwise Close (CloseHandle for a file,
-// FindClose for a search) runs on it through the guard on every way out.
-template <BOOL(WINAPI* Close)(HANDLE)> struct OwnedHandle {
-    HANDLE handle = INVALID_HANDLE_VALUE;
+// Close (CloseHandle for a file, FindClose for a search) through the guard, like every other
+// file call of this layer.
+template <BOOL(WINAPI* Close)(HANDLE)> BOOL GuardedClose(HANDLE handle) {
+    return GuardedSystemCall([handle] { return Close(handle); }).value;
+}
 
-    OwnedHandle() = default;
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-    ~OwnedHandle() {
-        if (handle != INVALID_HANDLE_VALUE) {
-            const HANDLE open = handle;
-            GuardedSystemCall([open] { return Close(open); });
-        }
-    }
-    HANDLE Release() { return std::exchange(handle, INVALID_HANDLE_VALUE); }
-};
-
-using OwnedFile = OwnedHandle<CloseHandle>;
-using OwnedSearch = OwnedHandle<FindClose>;
+// Handles that this layer holds while an operation runs, closed through the guard on every way
+// out unless Release hands them on.
+using OwnedFile = ScopedResource<HANDLE, GuardedClose<CloseHandle>>;
+using OwnedSearch = ScopedResource<HANDLE, GuardedClose<FindClose>>;
 
 // ---- Names -------------------------------------------------------------------------------
 
@@ -204,8 +202,12 @@ bool CopyName(std::string_view name, NameBuffer& buffer) {
     return true;
 }
 
+// The attribute of a volume label entry, which the Windows headers do not name.
+constexpr DWORD kVolumeLabelAttribute = 0x8;
+
 // Skipped by DeleteMatchingFiles: hidden, system, volume label, directory.
-constexpr DWORD kKeptAttributes = 0x2 | 0x4 | 0x8 | 0x10;
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                  kVolumeLabelAttribute | FILE_ATTRIBUTE_DIRECTORY;
 
 // A directory part (at most kMaxFileNameLength) joined with a cFileName (at most MAX_PATH - 1).
 using JoinedPath = std::array<char, kMaxFileNameLength + MAX_PATH>;
@@ -240,10 +242,9 @@ uint8_t DeleteMatching(std::string_view name) {
     }
 
     WIN32_FIND_DATAA entry;
-    OwnedSearch search;
     const auto first = GuardedSystemCall(
         [&pattern, &entry] { return FindFirstFileA(pattern.text.data(), &entry); });
-    search.handle = first.value;
+    const OwnedSearch search(first.value);
     if (first.lastError != 0 || first.value == INVALID_HANDLE_VALUE) {
         return FailureNumber(first.lastError);
     }
@@ -259,7 +260,7 @@ uint8_t DeleteMatching(std::string_view name) {
             return error;
         }
         const auto next =
-            GuardedSystemCall([&search, &entry] { return FindNextFileA(search.handle, &entry); });
+            GuardedSystemCall([&search, &entry] { return FindNextFileA(search, &entry); });
         if (next.lastError != 0) {
             const uint8_t error = SystemErrorMap(next.lastError);
             if (error == kFileNotFound) {
@@ -276,7 +277,6 @@ uint8_t DeleteMatching(std::string_view name) {
 // Steps of OpenForWriting after the record is in the table: opens the file into it and returns
 // the error number, 0 for success. On failure the file it opened is closed again.
 uint8_t OpenIntoRecord(OpenFileRecord& record, const NameBuffer& name) {
-    OwnedFile file;
     SECURITY_ATTRIBUTES inherit{};
     inherit.nLength = sizeof inherit;
     inherit.lpSecurityDescriptor = nullptr;
@@ -294,9 +294,9 @@ uint8_t OpenIntoRecord(OpenFileRecord& record, const NameBuffer& name) {
         }
         return FailureNumber(created.lastError);
     }
-    file.handle = created.value;
+    OwnedFile file(created.value);
 
-    const HANDLE handle = file.handle;
+    const HANDLE handle = file;
     const auto type = GuardedSystemCall([handle] { return GetFileType(handle); });
     record.device = type.value == FILE_TYPE_DISK ? DeviceKind::kDisk : DeviceKind::kOther;
 
@@ -522,16 +522,16 @@ std::optional<FileIdentity> DeletableFileIdentity(std::string_view name) {
     }
     // Asking for no access at all reads the file's information whoever holds it, and sharing
     // everything keeps it from getting in anyone's way; it is closed again at once.
-    OwnedFile file;
-    file.handle = GuardedSystemCall([&buffer] {
-                      return CreateFileA(buffer.text.data(), 0,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-                  }).value;
-    if (file.handle == INVALID_HANDLE_VALUE) {
+    const auto opened = GuardedSystemCall([&buffer] {
+        return CreateFileA(buffer.text.data(), 0,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    });
+    const OwnedFile file(opened.value);
+    if (file == INVALID_HANDLE_VALUE) {
         return std::nullopt;
     }
-    const auto information = DiskFileInformation(file.handle);
+    const auto information = DiskFileInformation(file);
     if (!information || (information->dwFileAttributes & kKeptAttributes) != 0) {
         return std::nullopt;
     }

@@ -1,4 +1,5 @@
 // Feeds arbitrary bytes to the count reader and checks what must hold for every text.
+#include "fuzz/x87.h"
 #include "text/text.h"
 
 #include <cmath>
@@ -16,8 +17,8 @@ void Check(bool ok) {
     }
 }
 
-bool SameBits(long double a, long double b) {
-    return std::memcmp(&a, &b, 10) == 0;
+bool SameBits(Extended a, Extended b) {
+    return a.significand == b.significand && a.signExponent == b.signExponent;
 }
 
 // The rounding rule written out another way: compare 2x with the midpoint
@@ -50,42 +51,21 @@ int32_t ReferenceCount(long double x) {
     return static_cast<int32_t>(low);
 }
 
-// An extended value from 10 bytes, with the integer bit made to agree with the
-// exponent so that every pattern is a valid encoding.
-long double ValueFromBytes(const uint8_t* bytes) {
-    uint64_t significand;
-    uint16_t signExponent;
-    std::memcpy(&significand, bytes, 8);
-    std::memcpy(&signExponent, bytes + 8, 2);
-    const uint64_t integerBit = uint64_t{1} << 63;
-    if ((signExponent & 0x7FFF) != 0) {
-        significand |= integerBit;
-    } else {
-        significand &= ~integerBit;
-    }
-    long double x = 0;
-    unsigned char raw[sizeof x] = {};
-    std::memcpy(raw, &significand, 8);
-    std::memcpy(raw + 8, &signExponent, 2);
-    std::memcpy(&x, raw, sizeof x);
-    return x;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
 
-    const long double value = ParseNumber(text);
-    Check(std::isfinite(value));
-    Check(RoundToWhole(value) == ReferenceCount(value));
+    const Extended value = ParseNumber(text);
+    Check((value.signExponent & 0x7FFF) != 0x7FFF); // finite
+    Check(RoundToWhole(value) == ReferenceCount(ToLongDouble(value)));
 
     // The reading agrees with ParseNumber, and the part it took reads the same on its own.
     const NumberReading reading = ReadNumber(text);
     Check(SameBits(reading.value, value));
     Check(reading.length <= size);
     if (reading.length == 0) {
-        Check(value == 0 && !reading.overflow);
+        Check(value == Extended{0, 0} && !reading.overflow);
     } else {
         const NumberReading prefix = ReadNumber(text.substr(0, reading.length));
         Check(SameBits(prefix.value, value));
@@ -120,8 +100,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Any extended value, not just those that texts give.
     if (size >= 10) {
-        const long double x = ValueFromBytes(data);
-        Check(RoundToWhole(x) == ReferenceCount(x));
+        const Extended x = ValidEncodingOfBytes(data);
+        Check(RoundToWhole(x) == ReferenceCount(ToLongDouble(x)));
     }
     return 0;
 }

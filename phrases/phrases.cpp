@@ -9,6 +9,7 @@
 #include <span>
 #include <stdexcept>
 #include <utility>
+#include <version>
 
 namespace {
 
@@ -335,7 +336,7 @@ template <PhraseForm Form> char* PutSentence(char* p, const int32_t (&rows)[kPhr
 // The rows of a sentence after the rows piece, "1,1,9,3,3,7,4".
 char* PutRows(char* p, const TextPiece& piece, const int32_t (&rows)[kPhraseColumns]) {
     p = PutPiece(p, piece);
-#pragma GCC unroll 7
+    BLATERIX_UNROLL(7)
     for (const int32_t row : rows) {
         std::memcpy(p, kRowTexts[row].bytes, sizeof kRowTexts[row].bytes);
         p += kRowTexts[row].size;
@@ -351,7 +352,7 @@ char* PutRows(char* p, const TextPiece& piece, const int32_t (&rows)[kPhraseColu
 // Sentences each in a group of its own, nothing between groups: the layouts
 // with one sentence per block or line.
 template <PhraseForm Form, bool Rows>
-[[gnu::flatten]] char* WriteSingles(char* p, const char* limit, const TextShape& given,
+BLATERIX_FLATTEN char* WriteSingles(char* p, const char* limit, const TextShape& given,
                                     TextRun& progress) {
     const TextPiece open = given.open, close = given.close, rowsPiece = given.rows;
     int32_t done = progress.done;
@@ -373,7 +374,7 @@ template <PhraseForm Form, bool Rows>
 
 // Any shape: groups of several sentences, pieces between groups.
 template <PhraseForm Form>
-[[gnu::flatten]] char* WriteGroups(char* p, const char* limit, const TextShape& given,
+BLATERIX_FLATTEN char* WriteGroups(char* p, const char* limit, const TextShape& given,
                                    TextRun& progress) {
     const TextShape shape = given;
     TextRun run = progress;
@@ -417,6 +418,19 @@ constexpr std::size_t kShapedRoom = 2 * sizeof(TextPiece::bytes) + kMaxReach +
                                     sizeof(TextPiece::bytes) + kPhraseColumns * 3 + 4 +
                                     sizeof(TextPiece::bytes);
 
+// Resizes out to size bytes, lets write(data, size) fill them from where it
+// wants and cuts out to the length that write returns. C++23's
+// resize_and_overwrite leaves the new bytes unset; without it, resize sets them
+// first, which takes a pass over the memory.
+template <class Write> void ResizeAndOverwrite(std::string& out, std::size_t size, Write write) {
+#ifdef __cpp_lib_string_resize_and_overwrite
+    out.resize_and_overwrite(size, write);
+#else
+    out.resize(size);
+    out.resize(write(out.data(), size));
+#endif
+}
+
 template <PhraseForm Form>
 void AppendShapedAs(std::string& out, const TextShape& shape, int32_t count) {
     if (count <= 0) {
@@ -439,12 +453,12 @@ void AppendShapedAs(std::string& out, const TextShape& shape, int32_t count) {
         }
         const std::size_t expected = left / 1000 * meanMillis + left % 1000 * meanMillis / 1000;
         const std::size_t wanted = size + expected + expected / 100 + 2 * room;
-        out.resize_and_overwrite(std::max({wanted, size + size / 2, size + room}),
-                                 [&](char* data, std::size_t capacity) {
-                                     char* const end = WriteShapedAs<Form>(
-                                         data + size, data + capacity - room, shape, run);
-                                     return static_cast<std::size_t>(end - data);
-                                 });
+        ResizeAndOverwrite(out, std::max({wanted, size + size / 2, size + room}),
+                           [&](char* data, std::size_t capacity) {
+                               char* const end = WriteShapedAs<Form>(
+                                   data + size, data + capacity - room, shape, run);
+                               return static_cast<std::size_t>(end - data);
+                           });
     }
 }
 

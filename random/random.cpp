@@ -42,7 +42,7 @@ int32_t DrawFrom(uint32_t state, int64_t lo, uint64_t count) {
 
 } // namespace
 
-void RandomSeed(long double x) {
+void RandomSeed(double x) {
     // The conversion rounds to nearest, ties to even, in the default rounding mode.
     const float f = static_cast<float>(x);
     static_assert(sizeof f == sizeof State, "binary32 must be 32 bits");
@@ -66,7 +66,7 @@ void RandomRanges(int32_t a, int32_t b, std::span<int32_t> out) {
     uint32_t state = State;
     for (std::size_t at = 0; at < out.size();) {
         const std::size_t n = std::min(kMaxJump, out.size() - at);
-#pragma GCC unroll 8
+        BLATERIX_UNROLL(8)
         for (std::size_t k = 1; k <= n; ++k) {
             out[at + k - 1] = DrawFrom(kJumps[k].mul * state + kJumps[k].add, lo, count);
         }

@@ -5,8 +5,22 @@
 #include <cstdint>
 #include <span>
 
+// Hints for the core's hot loops (random/ and phrases/), in GCC's and Clang's
+// spelling; other compilers go without them.
+#if defined(__GNUC__)
+#define BLATERIX_PRAGMA(text) _Pragma(#text)
+#define BLATERIX_UNROLL(n) BLATERIX_PRAGMA(GCC unroll n)
+#else
+#define BLATERIX_UNROLL(n)
+#endif
+#if __has_cpp_attribute(gnu::flatten)
+#define BLATERIX_FLATTEN [[gnu::flatten]]
+#else
+#define BLATERIX_FLATTEN
+#endif
+
 // Sets the state to the IEEE binary32 bit pattern of x (rounded to nearest, ties to even).
-void RandomSeed(long double x);
+void RandomSeed(double x);
 
 // Advances the state one step and returns a value in [min(a, b), max(a, b)].
 int32_t RandomRange(int32_t a, int32_t b);

@@ -3,6 +3,7 @@
 #include "app/app.h"
 #include "dialogs/dialogs.h"
 #include "random/random.h"
+#include "scoped/scoped.h"
 #include "tests/gui_harness.h"
 
 #include <gtest/gtest.h>
@@ -33,7 +34,7 @@ TEST_F(AppTest, StartsWithTenAndGeneraFillsTheBoxOnce) {
             EXPECT_EQ(TextOf(Item(Main(), kCountBox)), "10");
             EXPECT_EQ(TextOf(Item(Main(), kOutputBox)), "");
             EXPECT_EQ(TextOf(Main()), kMainCaption);
-            expected = ExpectedText(10, 777.0L);
+            expected = ExpectedText(10, 777.0);
             Click(kGenerateButton);
             EXPECT_EQ(TextOf(Item(Main(), kOutputBox)), expected);
         }),
@@ -65,7 +66,7 @@ TEST_F(AppTest, WhateverTheCountBoxHoldsIsReadAsACount) {
         steps.push_back(Do([c] {
             SetText(kOutputBox, "previous text");
             SetText(kCountBox, c.text);
-            const std::string expected = ExpectedText(c.count, 12345.0L);
+            const std::string expected = ExpectedText(c.count, 12345.0);
             Click(kGenerateButton);
             EXPECT_EQ(TextOf(Item(Main(), kOutputBox)), expected) << "count box: " << c.text;
         }));
@@ -124,15 +125,15 @@ TEST_F(AppTest, LargeCountsShowTheWaitCursorUntilTheBoxHoldsTheText) {
                  {"1e4", 10000, true},
                  {"10001", -1, false},
                  {"0", 0, false}};
-    ThreadHook hook(WH_CALLWNDPROC, WatchSetText);
-    ASSERT_NE(hook.handle, nullptr);
+    const ScopedHook hook = HookThisThread(WH_CALLWNDPROC, WatchSetText);
+    ASSERT_NE(hook.Get(), nullptr);
     RunMainWindow({Do([&] {
         WatchedBox = Item(Main(), kOutputBox);
         for (const auto& c : cases) {
             SetText(kOutputBox, "previous text");
             SetText(kCountBox, c.text);
             const std::string expected =
-                c.count < 0 ? "previous text" : ExpectedText(c.count, 4242.0L);
+                c.count < 0 ? "previous text" : ExpectedText(c.count, 4242.0);
             CursorsAtSetText.clear();
             SetCursor(before);
             Click(kGenerateButton);
@@ -244,12 +245,13 @@ TEST_F(AppTest, AboutOpensOverTheMainWindowAndGivesTheFocusBack) {
         // The credit fits its label on one line.
         HWND credit = Item(about, kAboutCredit);
         const std::string line = TextOf(credit);
-        HDC dc = GetDC(credit);
-        HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageA(credit, WM_GETFONT, 0, 0)));
         SIZE extent{};
-        GetTextExtentPoint32A(dc, line.c_str(), int(line.size()), &extent);
-        SelectObject(dc, old);
-        ReleaseDC(credit, dc);
+        {
+            const ScopedGetDC dc(credit);
+            HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageA(credit, WM_GETFONT, 0, 0)));
+            GetTextExtentPoint32A(dc, line.c_str(), int(line.size()), &extent);
+            SelectObject(dc, old);
+        }
         RECT r{};
         GetClientRect(credit, &r);
         EXPECT_FALSE(line.empty());

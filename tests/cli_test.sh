@@ -205,7 +205,10 @@ check "the help names every option" grep -q -- '--sentences-per-paragraph=K' "$s
 check "the help says how seeds are kept" grep -q '32-bit' "$scratch/out"
 for args in -V --version; do
     run $args
-    check "$args shows the version" grep -qx 'blaterix-cli [0-9][0-9.]*' <(tr -d '\r' <"$scratch/out")
+    tr -d '\r' <"$scratch/out" >"$scratch/version"
+    check "$args shows the version first" grep -qx 'blaterix-cli [0-9][0-9.]*' <(head -n 1 "$scratch/version")
+    check "$args names the copyright holders" grep -qx 'Copyright (c) 2026 The Blaterix developers' "$scratch/version"
+    check "$args names the licence" grep -q '^License: MIT' "$scratch/version"
     check "$args exits 0" test "$rc" -eq 0
 done
 

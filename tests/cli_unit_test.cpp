@@ -3,8 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <ios>
+#include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -58,6 +65,61 @@ TEST(RunCliTest, EachRunReadsItsOwnCommandLine) {
     EXPECT_TRUE(wrong.out.empty());
     EXPECT_NE(wrong.err.find("unrecognized option '--bogus'"), std::string::npos) << wrong.err;
     EXPECT_EQ(RunWith({"-s0", "-n2", "--layout=lines"}).out, first.out);
+}
+
+TEST(SeedTextTest, PrintfFormIsToCharsForm) {
+    // The seeds that the process tests print, and the places where the two
+    // notations, the shortest digits or an integer's digits are easy to get wrong.
+    const std::pair<float, const char*> cases[] = {
+        {0.1f, "0.1"},
+        {86400.0f, "86400"},
+        {-0.0f, "-0"},
+        {0.0f, "0"},
+        {1e-45f, "1e-45"},
+        {3.4e38f, "3.4e+38"},
+        {-3.4e38f, "-3.4e+38"},
+        {34215.25f, "34215.25"},
+        {43200.5f, "43200.5"},
+        {1e10f, "1e+10"},
+        {123456792.0f, "123456792"},
+        {0.001f, "0.001"},
+        {1e-5f, "1e-05"},
+        {16777216.0f, "16777216"},
+        {2e-44f, "2e-44"},
+    };
+    for (const auto& [seed, text] : cases) {
+        EXPECT_EQ(PrintfSeedTextForTests(seed), text) << std::hexfloat << seed;
+    }
+#if defined(__cpp_lib_to_chars) || (defined(_LIBCPP_VERSION) && _LIBCPP_VERSION >= 14000)
+    // Where the library has floating to_chars, the two agree on every power of
+    // two, its neighbours and random bit patterns.
+    std::vector<float> seeds;
+    for (int e = -149; e <= 127; ++e) {
+        const float power = std::ldexp(1.0f, e);
+        seeds.insert(seeds.end(),
+                     {power, std::nextafter(power, 0.0f), std::nextafter(power, INFINITY), -power});
+    }
+    std::mt19937 bits(20260101);
+    while (seeds.size() < 20000) {
+        const uint32_t pattern = bits();
+        float seed;
+        std::memcpy(&seed, &pattern, sizeof seed);
+        if (std::isfinite(seed)) {
+            seeds.push_back(seed);
+        }
+    }
+    int differences = 0;
+    for (const float seed : seeds) {
+        char text[64];
+        const auto end = std::to_chars(text, text + sizeof text, seed).ptr;
+        const std::string expected(text, end);
+        if (PrintfSeedTextForTests(seed) != expected && ++differences <= 10) {
+            ADD_FAILURE() << std::hexfloat << seed << ": " << PrintfSeedTextForTests(seed)
+                          << ", to_chars " << expected;
+        }
+    }
+    EXPECT_EQ(differences, 0);
+#endif
 }
 
 TEST(ShapeOfTest, EveryStyleHasAShape) {

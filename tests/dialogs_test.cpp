@@ -1,6 +1,7 @@
 // The dialog engine on real windows: what the platform ends up with after creation, what the
 // callbacks see during modal runs, and the size and text operations.
 #include "dialogs/dialogs.h"
+#include "scoped/scoped.h"
 #include "tests/gui_harness.h"
 
 #include <gtest/gtest.h>
@@ -18,20 +19,6 @@ namespace {
 
 constexpr uint32_t kMainWindowStyle = 0x94CF00D4; // visible, with system menu and minimise box
 constexpr int32_t kUntouched = 77;                // a result value that no test stores
-
-// Destroys the window at the end of a scope unless it is already gone.
-struct OwnedWindow {
-    HWND handle;
-    explicit OwnedWindow(HWND h) : handle(h) {}
-    ~OwnedWindow() {
-        if (handle != nullptr && IsWindow(handle)) {
-            DestroyWindow(handle);
-        }
-    }
-    OwnedWindow(const OwnedWindow&) = delete;
-    OwnedWindow& operator=(const OwnedWindow&) = delete;
-    operator HWND() const { return handle; }
-};
 
 uint32_t StyleOf(HWND w) {
     return static_cast<uint32_t>(GetWindowLongPtrA(w, GWL_STYLE));
@@ -228,13 +215,13 @@ TEST_F(Dialogs, EffectiveDialogStyle) {
                      << std::hex << "style 0x" << c.style << " x " << c.x << " y " << c.y);
         EXPECT_EQ(Read(DlgBuildTemplateForTests("Style", c.x, c.y, 100, 60, c.style, 0, {})).style,
                   c.expected);
-        OwnedWindow dialog(DlgCreate(kDlgUnits, nullptr, "Style", c.x, c.y, 100, 60, c.style, 0));
-        ASSERT_NE(dialog.handle, nullptr);
+        ScopedWindow dialog(DlgCreate(kDlgUnits, nullptr, "Style", c.x, c.y, 100, 60, c.style, 0));
+        ASSERT_NE(dialog.Get(), nullptr);
         // The platform gives every top-level window WS_CLIPSIBLINGS.
         EXPECT_EQ(StyleOf(dialog) & ~WS_CLIPSIBLINGS, c.expected & ~WS_CLIPSIBLINGS);
         EXPECT_FALSE(IsWindowVisible(dialog));
     }
-    OwnedWindow tool(DlgCreate(kDlgUnits, nullptr, "Tool", 10, 10, 100, 60, 0, WS_EX_TOOLWINDOW));
+    ScopedWindow tool(DlgCreate(kDlgUnits, nullptr, "Tool", 10, 10, 100, 60, 0, WS_EX_TOOLWINDOW));
     EXPECT_NE(ExStyleOf(tool) & WS_EX_TOOLWINDOW, 0u);
 }
 
@@ -253,14 +240,14 @@ TEST_F(Dialogs, CaptionBecomesTheTitle) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.caption);
-        OwnedWindow dialog(NewDialog(0, 100, 60, nullptr, c.caption));
-        ASSERT_NE(dialog.handle, nullptr);
+        ScopedWindow dialog(NewDialog(0, 100, 60, nullptr, c.caption));
+        ASSERT_NE(dialog.Get(), nullptr);
         EXPECT_EQ(WideTitle(dialog), c.expected);
     }
 }
 
 TEST_F(Dialogs, DefaultFontReachesTheDialogAndEveryControl) {
-    OwnedWindow dialog(NewDialog());
+    ScopedWindow dialog(NewDialog());
     const HWND controls[] = {
         AddControl(kLabel, dialog, 1, 5, 5, 50, 10),
         AddControl(kPushButton, dialog, 2, 5, 20, 50, 14),
@@ -271,9 +258,10 @@ TEST_F(Dialogs, DefaultFontReachesTheDialogAndEveryControl) {
     LOGFONTA logFont{};
     ASSERT_NE(GetObjectA(font, sizeof logFont, &logFont), 0);
     EXPECT_STREQ(logFont.lfFaceName, "MS Sans Serif");
-    HDC screen = GetDC(nullptr);
-    EXPECT_EQ(logFont.lfHeight, -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72));
-    ReleaseDC(nullptr, screen);
+    {
+        const ScopedGetDC screen;
+        EXPECT_EQ(logFont.lfHeight, -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72));
+    }
     for (HWND control : controls) {
         EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), font);
     }
@@ -317,13 +305,13 @@ TEST_F(Dialogs, EachThreadStartsFromTheStartUpThreadsFont) {
     EXPECT_EQ(std::string(DlgGetDefaultFont().face), std::string(31, 'x'));
 
     DlgSetDefaultFont(original.face, original.points);
-    OwnedWindow dialog(NewDialog());
+    ScopedWindow dialog(NewDialog());
     EXPECT_EQ(FaceOfDialogFont(dialog), "MS Sans Serif");
 }
 
 TEST_F(Dialogs, PixelModeGivesTheClientSizeAndPosition) {
-    OwnedWindow placed(DlgCreate(kDlgPixels, nullptr, "Pixels", 40, 50, 300, 200, 0, 0));
-    ASSERT_NE(placed.handle, nullptr);
+    ScopedWindow placed(DlgCreate(kDlgPixels, nullptr, "Pixels", 40, 50, 300, 200, 0, 0));
+    ASSERT_NE(placed.Get(), nullptr);
     EXPECT_EQ(ClientSize(placed).cx, 300);
     EXPECT_EQ(ClientSize(placed).cy, 200);
     RECT r{};
@@ -331,7 +319,7 @@ TEST_F(Dialogs, PixelModeGivesTheClientSizeAndPosition) {
     EXPECT_EQ(r.left, 40);
     EXPECT_EQ(r.top, 50);
 
-    OwnedWindow centred(DlgCreate(kDlgPixels, nullptr, "Centred", -1, 0, 300, 200, 0, 0));
+    ScopedWindow centred(DlgCreate(kDlgPixels, nullptr, "Centred", -1, 0, 300, 200, 0, 0));
     RECT work{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     GetWindowRect(centred, &r);
@@ -339,7 +327,7 @@ TEST_F(Dialogs, PixelModeGivesTheClientSizeAndPosition) {
     EXPECT_EQ(r.top, (work.top + work.bottom - (r.bottom - r.top)) / 2);
     EXPECT_EQ(ClientSize(centred).cx, 300);
 
-    OwnedWindow kept(DlgCreate(kDlgPixels, nullptr, "Kept", 0x8000, 0x8000, 260, 140, 0, 0));
+    ScopedWindow kept(DlgCreate(kDlgPixels, nullptr, "Kept", 0x8000, 0x8000, 260, 140, 0, 0));
     EXPECT_EQ(ClientSize(kept).cx, 260);
     EXPECT_EQ(ClientSize(kept).cy, 140);
 
@@ -395,21 +383,24 @@ TEST_F(Dialogs, ControlStylesFollowTheKindTable) {
         {kFittedImage, 0, 0, "Static", 0x5000000E, false},
         {kImageButton, 0, 0, "Button", 0x50010080, false},
         {kFittedImageButton, 0, 0, "Button", 0x50010080, false},
+        {kFittedImageButton, BS_FLAT, 0, "Button", 0x50008080, false},
         {kGraphic, 0, 0, "Static", 0x5000000D, false},
+        {kGraphic, SS_NOTIFY, 0, "Static", 0x5000010D, false},
+        {kFittedImage, SS_NOTIFY, 0, "Static", 0x5000010E, false},
         {kComboBox, 0, 0, "ComboBox", 0x50010102, false},
         {kListBox, 0, 0, "ListBox", 0x50210003, true},
         {kListBox, LBS_SORT, 0, "ListBox", 0x50000003, false},
         {kCustomControl, 0x40000001, WS_EX_CLIENTEDGE, "Static", 0x40000001, true},
     };
-    OwnedWindow dialog(NewDialog(0, 300, 200));
-    ThreadHook hook(WH_CBT, RecordCreated);
+    ScopedWindow dialog(NewDialog(0, 300, 200));
+    const ScopedHook hook = HookThisThread(WH_CBT, RecordCreated);
     int32_t id = 100;
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "kind " << c.kind << std::hex << " style 0x" << c.style);
         HWND control = DlgAddControl(c.kind, dialog, ++id, "", {}, 5, 5, 40, 12, c.style, c.exStyle,
                                      nullptr, c.kind == kCustomControl ? "STATIC" : "");
         ASSERT_NE(control, nullptr);
-        EXPECT_EQ(GetParent(control), dialog.handle);
+        EXPECT_EQ(GetParent(control), dialog.Get());
         EXPECT_EQ(GetDlgCtrlID(control), id);
         EXPECT_STRCASEEQ(ClassOf(control).c_str(), c.windowClass);
         // What the platform was asked for, and what the window keeps: a list box shows and
@@ -427,7 +418,7 @@ TEST_F(Dialogs, ControlStylesFollowTheKindTable) {
 }
 
 TEST_F(Dialogs, ScrollBarOrientationFollowsThePixelSize) {
-    OwnedWindow dialog(NewDialog(0, 300, 200));
+    ScopedWindow dialog(NewDialog(0, 300, 200));
     struct Case {
         int32_t width, height;
         uint32_t style;
@@ -465,7 +456,7 @@ TEST_F(Dialogs, DefaultPushButtonBecomesTheDialogsDefault) {
     int32_t id = 300;
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "kind " << c.kind);
-        OwnedWindow dialog(NewDialog());
+        ScopedWindow dialog(NewDialog());
         sent.window = dialog;
         sent.seen.clear();
         ASSERT_NE(AddControl(c.kind, dialog, ++id, 5, 5, 50, 14, c.style), nullptr);
@@ -479,7 +470,7 @@ TEST_F(Dialogs, DefaultPushButtonBecomesTheDialogsDefault) {
 }
 
 TEST_F(Dialogs, ItemsFillListAndComboBoxesUpToTheFirstEmptyOne) {
-    OwnedWindow dialog(NewDialog());
+    ScopedWindow dialog(NewDialog());
     const std::string items[] = {"pera", "mela", "", "fico"};
     HWND list = DlgAddControl(kListBox, dialog, 1, "", items, 5, 5, 80, 60, 0, 0);
     HWND combo = DlgAddControl(kComboBox, dialog, 2, "", items, 90, 5, 80, 60, 0, 0);
@@ -495,10 +486,10 @@ TEST_F(Dialogs, ItemsFillListAndComboBoxesUpToTheFirstEmptyOne) {
 }
 
 TEST_F(Dialogs, ControlsAreMadeOnlyForEngineDialogs) {
-    OwnedWindow foreign(CreateWindowExA(0, "STATIC", "foreign", WS_POPUP, 0, 0, 100, 100, nullptr,
-                                        nullptr, GetModuleHandleA(nullptr), nullptr));
-    ASSERT_NE(foreign.handle, nullptr);
-    OwnedWindow dialog(NewDialog());
+    ScopedWindow foreign(CreateWindowExA(0, "STATIC", "foreign", WS_POPUP, 0, 0, 100, 100, nullptr,
+                                         nullptr, GetModuleHandleA(nullptr), nullptr));
+    ASSERT_NE(foreign.Get(), nullptr);
+    ScopedWindow dialog(NewDialog());
     HWND label = AddControl(kLabel, dialog, 1, 5, 5, 50, 10);
     const int32_t before = DlgRecordCountForTests();
 
@@ -513,7 +504,7 @@ TEST_F(Dialogs, ControlsAreMadeOnlyForEngineDialogs) {
 }
 
 TEST_F(Dialogs, BothCornersAreMappedAtCreationButOnlyTheSizeOnResizing) {
-    OwnedWindow dialog(NewDialog(0, 300, 100));
+    ScopedWindow dialog(NewDialog(0, 300, 100));
     constexpr int32_t kWidth = 25, kHeight = 9;
     const RECT resized = MapUnits(dialog, 0, 0, kWidth, kHeight);
     int32_t id = 0;
@@ -749,7 +740,7 @@ TEST_F(Dialogs, NestedRunDisablesTheOwnerAndGivesItBackInOrder) {
 }
 
 TEST_F(Dialogs, DialogDestroyedWithoutDlgEndLeavesTheResultAndFreesTheOwner) {
-    OwnedWindow owner(NewDialog());
+    ScopedWindow owner(NewDialog());
     ShowWindow(owner, SW_SHOW);
     HWND dialog = NewDialog(0, 100, 60, owner);
     bool ownerDisabled = false;
@@ -768,7 +759,7 @@ TEST_F(Dialogs, DialogDestroyedWithoutDlgEndLeavesTheResultAndFreesTheOwner) {
     // The platform could not activate the disabled owner when the dialog went; the run ends
     // by enabling it and giving it the focus.
     EXPECT_TRUE(IsWindowEnabled(owner));
-    EXPECT_EQ(GetFocus(), owner.handle);
+    EXPECT_EQ(GetFocus(), owner.Get());
 }
 
 TEST_F(Dialogs, DialogEndedWhileBeingShownEndsTheRun) {
@@ -785,8 +776,8 @@ TEST_F(Dialogs, DialogEndedWhileBeingShownEndsTheRun) {
 }
 
 TEST_F(Dialogs, RunOfAWindowWithoutRecordOnlyMakesTheDirectCalls) {
-    OwnedWindow foreign(CreateWindowExA(0, "STATIC", "foreign", WS_POPUP, 0, 0, 100, 100, nullptr,
-                                        nullptr, GetModuleHandleA(nullptr), nullptr));
+    ScopedWindow foreign(CreateWindowExA(0, "STATIC", "foreign", WS_POPUP, 0, 0, 100, 100, nullptr,
+                                         nullptr, GetModuleHandleA(nullptr), nullptr));
     MessageLog log; // every message
     const int32_t result = RunDialog(foreign, kUntouched, Recording(log));
     EXPECT_EQ(result, kUntouched);
@@ -910,7 +901,7 @@ TEST(DlgPixelsToUnits, RoundsHalvesUpAndNegativeQuotientsDown) {
 }
 
 TEST_F(Dialogs, SizesAreSetOuterAndReadAsClientInDialogUnits) {
-    OwnedWindow dialog(NewDialog(0, 200, 120));
+    ScopedWindow dialog(NewDialog(0, 200, 120));
     HWND label = AddControl(kLabel, dialog, 1, 5, 5, 30, 10);
     HWND box = AddControl(kTextBox, dialog, 2, 5, 20, 30, 12);
     HWND graphic = AddControl(kGraphic, dialog, 3, 5, 40, 30, 12);
@@ -969,7 +960,7 @@ TEST_F(Dialogs, SizesAreSetOuterAndReadAsClientInDialogUnits) {
 }
 
 TEST_F(Dialogs, TextIsReadAndWrittenAsBytes) {
-    OwnedWindow dialog(NewDialog());
+    ScopedWindow dialog(NewDialog());
     HWND box = AddControl(kTextBox, dialog, 1, 5, 5, 80, 40, 0x50010004); // multi-line
     HWND label = AddControl(kLabel, dialog, 2, 5, 50, 80, 10);
 

@@ -8,6 +8,7 @@
 // Exits 0 on success, 1 when a window does not appear or the program misbehaves.
 // The tools ask drive rather than repeat the program's captions and identifiers.
 #include "app/app.h"
+#include "scoped/scoped.h"
 
 #include <windows.h>
 
@@ -198,6 +199,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "drive: cannot start %s (error %lu)\n", argv[2], GetLastError());
             return 1;
         }
+        const ScopedHandle program(process.hProcess), programThread(process.hThread);
         const DWORD started = GetTickCount();
         HWND main = WaitForWindow(kMainCaption, kDeadlineMs);
         bool ok = main != nullptr;
@@ -214,13 +216,13 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "drive: the main window did not close\n");
             ok = false;
         }
-        if (WaitForSingleObject(process.hProcess, kDeadlineMs) != WAIT_OBJECT_0) {
+        if (WaitForSingleObject(program, kDeadlineMs) != WAIT_OBJECT_0) {
             std::fprintf(stderr, "drive: the program did not end\n");
-            TerminateProcess(process.hProcess, 99);
+            TerminateProcess(program, 99);
             return 1;
         }
         DWORD code = 1;
-        GetExitCodeProcess(process.hProcess, &code);
+        GetExitCodeProcess(program, &code);
         std::printf("drive: the program ended with exit code %lu\n", code);
         return ok && code == 0 ? 0 : 1;
     }

@@ -1,4 +1,5 @@
 #include "fileio/fileio.h"
+#include "scoped/scoped.h"
 
 #include <gtest/gtest.h>
 
@@ -18,13 +19,13 @@ using namespace std::string_literals;
 
 void MakeFile(const std::string& path, std::string_view bytes,
               DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path << ": error " << GetLastError();
+    ScopedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_NE(file.Get(), INVALID_HANDLE_VALUE) << path << ": error " << GetLastError();
     DWORD written = 0;
     const BOOL ok =
         WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
+    file.Reset();
     ASSERT_TRUE(ok && written == bytes.size()) << path;
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes)) << path;
 }
@@ -35,8 +36,9 @@ void MakeFolder(const std::string& path) {
 
 // The file's bytes, or nothing when it cannot be read.
 std::optional<std::string> FileBytes(const std::string& path) {
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file == INVALID_HANDLE_VALUE) {
         return std::nullopt;
     }
@@ -46,7 +48,6 @@ std::optional<std::string> FileBytes(const std::string& path) {
     while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) {
         bytes.append(chunk, read);
     }
-    CloseHandle(file);
     return bytes;
 }
 
@@ -240,9 +241,9 @@ TEST_F(FileIoTest, SecondOpenUnderTheSameNumberFailsAndKeepsTheFirst) {
 TEST_F(FileIoTest, FileHeldWithoutSharingIsRefusedAndTheNumberStaysFree) {
     const std::string path = Path("held.txt");
     MakeFile(path, "kept");
-    const HANDLE other =
-        CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    ScopedHandle other(
+        CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_NE(other.Get(), INVALID_HANDLE_VALUE);
 
     PendingError pending;
     OpenForWriting(pending, 3, path);
@@ -252,7 +253,7 @@ TEST_F(FileIoTest, FileHeldWithoutSharingIsRefusedAndTheNumberStaysFree) {
     EXPECT_EQ(TakeError(pending), kPermissionDenied);
     EXPECT_TRUE(Exists(path));
 
-    CloseHandle(other);
+    other.Reset();
     EXPECT_EQ(WriteWhole(3, path, {"new!"}), kNoError);
     EXPECT_EQ(FileBytes(path), "new!");
 }
@@ -261,9 +262,9 @@ TEST_F(FileIoTest, FailedOpenAfterTheFileWasOpenedClosesItAgain) {
     // A pipe opens but cannot be positioned, so the open fails after CreateFileA succeeded.
     const std::string name =
         "\\\\.\\pipe\\blaterix-fileio-" + std::to_string(GetCurrentProcessId());
-    const HANDLE server = CreateNamedPipeA(name.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE, 1,
-                                           4096, 4096, 0, nullptr);
-    ASSERT_NE(server, INVALID_HANDLE_VALUE);
+    const ScopedHandle server(CreateNamedPipeA(name.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE, 1,
+                                               4096, 4096, 0, nullptr));
+    ASSERT_NE(server.Get(), INVALID_HANDLE_VALUE);
 
     PendingError pending;
     OpenForWriting(pending, 4, name);
@@ -273,7 +274,6 @@ TEST_F(FileIoTest, FailedOpenAfterTheFileWasOpenedClosesItAgain) {
     DWORD available = 0;
     EXPECT_FALSE(PeekNamedPipe(server, nullptr, 0, nullptr, &available, nullptr));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BROKEN_PIPE));
-    CloseHandle(server);
 }
 
 // ---- Writing -------------------------------------------------------------------------------
@@ -647,23 +647,23 @@ TEST_F(FileIoTest, IdentityIsReadWhateverHoldsTheFile) {
     MakeFile(path, "held");
     const auto before = DeletableFileIdentity(path);
     ASSERT_TRUE(before.has_value());
-    const HANDLE exclusive =
-        CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
+    ScopedHandle exclusive(
+        CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_NE(exclusive.Get(), INVALID_HANDLE_VALUE);
     EXPECT_EQ(DeletableFileIdentity(path), before);
-    CloseHandle(exclusive);
+    exclusive.Reset();
 
-    const HANDLE sharing = CreateFileA(path.c_str(), GENERIC_READ,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(sharing, INVALID_HANDLE_VALUE);
+    ScopedHandle sharing(CreateFileA(path.c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_NE(sharing.Get(), INVALID_HANDLE_VALUE);
     PendingError pending;
     DeleteMatchingFiles(pending, path);
     EXPECT_EQ(TakeError(pending), kNoError);
     // Windows refuses to open a file that is about to go; Wine opens it.
     const auto doomed = DeletableFileIdentity(path);
     EXPECT_TRUE(doomed == before || doomed == std::nullopt);
-    CloseHandle(sharing);
+    sharing.Reset();
     EXPECT_EQ(DeletableFileIdentity(path), std::nullopt);
     EXPECT_FALSE(Exists(path));
 }

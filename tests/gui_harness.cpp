@@ -279,15 +279,10 @@ int32_t RunMainWindow(std::vector<Step> steps) {
     return result;
 }
 
-ThreadHook::ThreadHook(int type, HOOKPROC procedure)
-    : handle(SetWindowsHookExA(type, procedure, nullptr, GetCurrentThreadId())) {
-    EXPECT_NE(handle, nullptr) << "no hook of type " << type;
-}
-
-ThreadHook::~ThreadHook() {
-    if (handle != nullptr) {
-        UnhookWindowsHookEx(handle);
-    }
+ScopedHook HookThisThread(int type, HOOKPROC procedure) {
+    ScopedHook hook(SetWindowsHookExA(type, procedure, nullptr, GetCurrentThreadId()));
+    EXPECT_NE(hook.Get(), nullptr) << "no hook of type " << type;
+    return hook;
 }
 
 void Record(MessageLog& log, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -390,7 +385,7 @@ std::string MessageName(UINT message) {
     return Hex(message);
 }
 
-SentMessages::SentMessages(MessageLog& log) : hook(WH_CALLWNDPROC, RecordSent) {
+SentMessages::SentMessages(MessageLog& log) : hook(HookThisThread(WH_CALLWNDPROC, RecordSent)) {
     EXPECT_EQ(SentLog, nullptr) << "sent messages are already being recorded";
     SentLog = &log;
 }
@@ -425,7 +420,7 @@ void SetText(int id, const std::string& text) {
     SetWindowTextA(Item(Main(), id), text.c_str());
 }
 
-std::string ExpectedText(int32_t count, long double seed) {
+std::string ExpectedText(int32_t count, double seed) {
     RandomSeed(seed);
     std::string text = GenerateText(count);
     RandomSeed(seed);

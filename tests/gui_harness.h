@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "scoped/scoped.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -50,14 +52,9 @@ int32_t RunDialog(HWND dialog, int32_t initial, Handler handler, std::vector<Ste
 // the steps do not finish or the window stays. Returns what ShowMainWindow returned.
 int32_t RunMainWindow(std::vector<Step> steps);
 
-// A hook on this thread's windows, removed at the end of the scope.
-struct ThreadHook {
-    HHOOK handle;
-    ThreadHook(int type, HOOKPROC procedure);
-    ~ThreadHook();
-    ThreadHook(const ThreadHook&) = delete;
-    ThreadHook& operator=(const ThreadHook&) = delete;
-};
+// A hook of type on this thread's windows, removed when the holder goes; fails the test when
+// the platform refuses it.
+ScopedHook HookThisThread(int type, HOOKPROC procedure);
 
 // ---------------------------------------------------------------------------------------------
 // Message sequences
@@ -109,7 +106,7 @@ std::string MessageName(UINT message);
 // Records every message sent to a window of this thread into log while it lives (a
 // WH_CALLWNDPROC hook); one at a time.
 struct SentMessages {
-    ThreadHook hook;
+    ScopedHook hook;
     explicit SentMessages(MessageLog& log);
     ~SentMessages();
     SentMessages(const SentMessages&) = delete;
@@ -137,4 +134,4 @@ void Click(int id);
 void SetText(int id, const std::string& text);
 
 // What "Genera" produces for count sentences from the seed; leaves the generator at that seed.
-std::string ExpectedText(int32_t count, long double seed);
+std::string ExpectedText(int32_t count, double seed);

@@ -94,7 +94,7 @@ TEST_F(PhrasesTest, OutsideTheTableThereIsNothing) {
 }
 
 TEST_F(PhrasesTest, TwoSentencesFromSeedZero) {
-    RandomSeed(0.0L);
+    RandomSeed(0.0);
     const std::string expected =
         "   L'utenza potenziale si caratterizza per la riconversione ed articolazione periferica "
         "dei servizi al di sopra di interessi e pressioni di parte ipotizzando e perseguendo, "
@@ -116,7 +116,7 @@ TEST_F(PhrasesTest, NoSentencesAndNoDrawsForZeroOrLess) {
 }
 
 // Rebuilds the expected text from the same draws, fragment by fragment.
-std::string ExpectedBlocks(long double seed, int count) {
+std::string ExpectedBlocks(double seed, int count) {
     RandomSeed(seed);
     std::string text;
     for (int i = 0; i < count; ++i) {
@@ -132,9 +132,9 @@ std::string ExpectedBlocks(long double seed, int count) {
 
 TEST_F(PhrasesTest, BlocksFollowTheDrawsInColumnOrder) {
     for (int count : {1, 7, 999}) {
-        const std::string expected = ExpectedBlocks(43200.0L, count);
+        const std::string expected = ExpectedBlocks(43200.0, count);
         const uint32_t stateAfter = RandomStateForTests(); // 7 draws per sentence
-        RandomSeed(43200.0L);
+        RandomSeed(43200.0);
         const std::string text = GenerateText(count);
         EXPECT_EQ(text, expected) << count;
         EXPECT_EQ(RandomStateForTests(), stateAfter) << count;
@@ -157,9 +157,9 @@ TEST_F(PhrasesTest, SentenceAndBlockShapes) {
 }
 
 TEST_F(PhrasesTest, AppendingKeepsWhatIsThere) {
-    RandomSeed(0.0L);
+    RandomSeed(0.0);
     const std::string two = GenerateText(2);
-    RandomSeed(0.0L);
+    RandomSeed(0.0);
     std::string text = "kept";
     AppendShaped(text, BlockShape(), 1);
     AppendShaped(text, BlockShape(), 0);
@@ -169,11 +169,11 @@ TEST_F(PhrasesTest, AppendingKeepsWhatIsThere) {
 }
 
 TEST_F(PhrasesTest, SuccessiveCallsContinueTheSequence) {
-    RandomSeed(0.0L);
+    RandomSeed(0.0);
     const std::string first = GenerateText(1);
     const std::string second = GenerateText(1);
     EXPECT_NE(first, second);
-    RandomSeed(0.0L);
+    RandomSeed(0.0);
     EXPECT_EQ(GenerateText(2), first + second);
 }
 
@@ -218,7 +218,7 @@ struct Drawn {
     std::vector<std::string> sentences; // without their last space
 };
 
-Drawn DrawSentences(long double seed, int count, PhraseForm form) {
+Drawn DrawSentences(double seed, int count, PhraseForm form) {
     RandomSeed(seed);
     Drawn drawn;
     for (int i = 0; i < count; ++i) {
@@ -248,7 +248,7 @@ TextShape Shape(PhraseForm form, std::string_view open, std::string_view join,
 }
 
 TEST_F(PhrasesTest, ShapesLayOutTheSameSentences) {
-    const Drawn d = DrawSentences(0.0L, 7, PhraseForm::Utf8);
+    const Drawn d = DrawSentences(0.0, 7, PhraseForm::Utf8);
     const auto& s = d.sentences;
     std::string rows1 = "1,1,9,3,3,7,4", rows2 = "2,4,5,1,5,1,9";
     const struct {
@@ -272,26 +272,26 @@ TEST_F(PhrasesTest, ShapesLayOutTheSameSentences) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        RandomSeed(0.0L);
+        RandomSeed(0.0);
         std::string text = "kept";
         AppendShaped(text, c.shape, c.count);
         EXPECT_EQ(text, "kept" + c.expected);
         // Seven draws per sentence, whatever the shape.
-        RandomSeed(0.0L);
+        RandomSeed(0.0);
         for (int i = 0; i < 7 * c.count; ++i) {
             RandomRange(1, 10);
         }
         const uint32_t after = RandomStateForTests();
-        RandomSeed(0.0L);
+        RandomSeed(0.0);
         AppendShaped(text, c.shape, c.count);
         EXPECT_EQ(RandomStateForTests(), after);
     }
 }
 
 TEST_F(PhrasesTest, RowsOfTenAreWrittenInFull) {
-    const Drawn d = DrawSentences(43200.0L, 40, PhraseForm::Json);
+    const Drawn d = DrawSentences(43200.0, 40, PhraseForm::Json);
     const TextShape shape = Shape(PhraseForm::Json, "", "", ";", "", 1, "|");
-    RandomSeed(43200.0L);
+    RandomSeed(43200.0);
     std::string text;
     AppendShaped(text, shape, 40);
     std::string expected;
@@ -310,12 +310,12 @@ TEST_F(PhrasesTest, RowsOfTenAreWrittenInFull) {
 
 TEST_F(PhrasesTest, WritingInSmallStepsGivesTheSameBytes) {
     const TextShape shape = Shape(PhraseForm::Cp1252, "", " ", "\r\n", "\r\n", 4);
-    RandomSeed(1.0L);
+    RandomSeed(1.0);
     std::string whole;
     AppendShaped(whole, shape, 50);
 
     // A limit at the start lets exactly one sentence through per call.
-    RandomSeed(1.0L);
+    RandomSeed(1.0);
     std::vector<char> buffer(whole.size() + ShapedRoom(shape));
     TextRun run{50};
     char* p = buffer.data();

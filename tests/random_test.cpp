@@ -28,7 +28,7 @@ TEST_F(RandomTest, RestoringPutsBackAllBitsSet) {
 }
 
 TEST_F(RandomTest, StepFromZeroFollowsTheRecurrence) {
-    RandomSeed(0.0L);
+    RandomSeed(0.0);
     const uint32_t expected[] = {1u, 0x08088406u, 0xDC6DAC1Fu, 0x33DC589Cu};
     for (uint32_t state : expected) {
         RandomRange(1, 10);
@@ -38,12 +38,12 @@ TEST_F(RandomTest, StepFromZeroFollowsTheRecurrence) {
 
 TEST_F(RandomTest, SeedIsTheBinary32Encoding) {
     const struct {
-        long double seed;
+        double seed;
         uint32_t state;
     } cases[] = {
-        {0.0L, 0x00000000u},      {-0.0L, 0x80000000u},      {43200.0L, 0x4728C000u},
-        {-1.0L, 0xBF800000u},     {86399.999L, 0x47A8C000u}, // 23:59:59.999 rounds to 86400
-        {34215.25L, 0x4705A740u}, {1.0L, 0x3F800000u},
+        {0.0, 0x00000000u},      {-0.0, 0x80000000u},      {43200.0, 0x4728C000u},
+        {-1.0, 0xBF800000u},     {86399.999, 0x47A8C000u}, // 23:59:59.999 rounds to 86400
+        {34215.25, 0x4705A740u}, {1.0, 0x3F800000u},
     };
     for (const auto& c : cases) {
         RandomSeed(c.seed);
@@ -55,18 +55,18 @@ TEST_F(RandomTest, KnownSequences) {
     const struct {
         const char* name;
         bool seeded;
-        long double seed;
+        double seed;
         int32_t a, b;
         std::vector<int32_t> draws;
     } cases[] = {
-        {"seed 0", true, 0.0L, 1, 10, {1, 1, 9, 3, 3, 7, 4, 2, 4, 5, 1, 5, 1, 9}},
-        {"unseeded", false, 0.0L, 1, 10, {10, 3, 6, 2, 9, 1, 5, 10, 4, 8, 7, 9, 4, 7}},
-        {"noon", true, 43200.0L, 1, 10, {5, 1, 5, 8, 6, 7, 2, 7, 6, 6, 6, 6, 7, 4}},
-        {"reversed bounds", true, 0.0L, 10, 1, {1, 1, 9, 3, 3, 7, 4, 2, 4, 5, 1, 5, 1, 9}},
-        {"below zero", true, 0.0L, -10, -1, {-10, -10, -2, -8, -8, -4, -7, -9}},
+        {"seed 0", true, 0.0, 1, 10, {1, 1, 9, 3, 3, 7, 4, 2, 4, 5, 1, 5, 1, 9}},
+        {"unseeded", false, 0.0, 1, 10, {10, 3, 6, 2, 9, 1, 5, 10, 4, 8, 7, 9, 4, 7}},
+        {"noon", true, 43200.0, 1, 10, {5, 1, 5, 8, 6, 7, 2, 7, 6, 6, 6, 6, 7, 4}},
+        {"reversed bounds", true, 0.0, 10, 1, {1, 1, 9, 3, 3, 7, 4, 2, 4, 5, 1, 5, 1, 9}},
+        {"below zero", true, 0.0, -10, -1, {-10, -10, -2, -8, -8, -4, -7, -9}},
         {"full range",
          true,
-         0.0L,
+         0.0,
          std::numeric_limits<int32_t>::min(),
          std::numeric_limits<int32_t>::max(),
          {std::numeric_limits<int32_t>::min(), -2012707834}},
@@ -124,10 +124,10 @@ TEST_F(RandomTest, BatchDrawsAreTheSingleDrawsInOrder) {
     for (const auto& r : ranges) {
         for (std::size_t n : {0u, 1u, 7u, 8u, 9u, 23u}) {
             SCOPED_TRACE(testing::Message() << r.a << ".." << r.b << " n=" << n);
-            RandomSeed(43200.0L);
+            RandomSeed(43200.0);
             const std::vector<int32_t> single = Draws(static_cast<int>(n), r.a, r.b);
             const uint32_t after = RandomStateForTests();
-            RandomSeed(43200.0L);
+            RandomSeed(43200.0);
             std::vector<int32_t> batch(n);
             RandomRanges(r.a, r.b, batch);
             EXPECT_EQ(batch, single);
@@ -139,9 +139,9 @@ TEST_F(RandomTest, BatchDrawsAreTheSingleDrawsInOrder) {
 TEST_F(RandomTest, SeedsOfTheSameBinary32GiveTheSameDraws) {
     // From 09:06:08 on the binary32 spacing is 1/256 s: 11:06:40.001 and
     // 11:06:40.000 are the same seed.
-    RandomSeed(40000.001L);
+    RandomSeed(40000.001);
     const auto first = Draws(7, 1, 10);
-    RandomSeed(40000.0L);
+    RandomSeed(40000.0);
     EXPECT_EQ(Draws(7, 1, 10), first);
 }
 

@@ -2,6 +2,7 @@
 // every dialog as it activates, and the steps fill in the file name and
 // confirm or cancel, as a person would.
 #include "app/app.h"
+#include "scoped/scoped.h"
 #include "tests/gui_harness.h"
 
 #include <commdlg.h>
@@ -152,7 +153,7 @@ class SaveTest : public MainWindowTest {
         Activated.clear();
         Messages.clear();
         CancelEveryDialog = false;
-        ASSERT_NE(hook.handle, nullptr);
+        ASSERT_NE(hook.Get(), nullptr);
     }
 
     void TearDown() override {
@@ -172,7 +173,7 @@ class SaveTest : public MainWindowTest {
     std::string Path(const std::string& name) const { return folder + "\\" + name; }
 
     std::string folder;
-    ThreadHook hook{WH_CBT, WatchDialogs};
+    ScopedHook hook = HookThisThread(WH_CBT, WatchDialogs);
 };
 
 TEST_F(SaveTest, SavesTheBoxByteForByteAndProposesTheLastPathNext) {
@@ -253,9 +254,9 @@ TEST_F(SaveTest, AFailedSaveSaysWhyAndKeepsEverything) {
     const std::string missing = Path("no-such-folder") + "\\lost.txt";
     const std::string held = Path("held.txt");
     WriteFile(held, "old contents");
-    HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    ScopedHandle holder(CreateFileA(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_NE(holder.Get(), INVALID_HANDLE_VALUE);
     RunMainWindow(std::vector<Step>{Do([] { SetText(kOutputBox, "precious text"); })} +
                   SaveSteps(missing, nullptr) + ErrorBoxSteps(missing, "La cartella non esiste") +
                   std::vector<Step>{Do([&] {
@@ -267,7 +268,7 @@ TEST_F(SaveTest, AFailedSaveSaysWhyAndKeepsEverything) {
                   ErrorBoxSteps(held, "Accesso negato") +
                   // The test environment links this hidden file to the host's full device.
                   SaveSteps(kFullDisk, nullptr) + ErrorBoxSteps(kFullDisk, "disco \xE8 pieno"));
-    CloseHandle(holder);
+    holder.Reset();
     EXPECT_EQ(SaveFileName(), kFullDisk);
     EXPECT_EQ(ReadFile(held), "old contents");
 }
@@ -277,24 +278,21 @@ TEST_F(SaveTest, AFileHeldWithDeleteSharingIsNotReportedSavedWhenItIsAboutToVani
     // disappears when that program closes it.
     const std::string path = Path("shared.txt");
     WriteFile(path, "old contents");
-    HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    ScopedHandle holder(CreateFileA(path.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_NE(holder.Get(), INVALID_HANDLE_VALUE);
     RunMainWindow(std::vector<Step>{Do([] { SetText(kOutputBox, "new text"); })} +
                   SaveSteps(path, nullptr) + ErrorBoxSteps(path, "in uso da un altro programma") +
                   std::vector<Step>{Do([&] {
                       EXPECT_EQ(TextOf(Item(Main(), kOutputBox)), "new text");
-                      CloseHandle(holder);
-                      holder = nullptr;
+                      holder.Reset();
                       // Nothing was written into the doomed file.
                       EXPECT_TRUE(!Exists(path) || ReadFile(path) == "old contents");
                   })} +
                   // Once the other program has let go, the same save goes through.
                   SaveSteps("", nullptr));
-    if (holder != nullptr) {
-        CloseHandle(holder);
-    }
+    holder.Reset();
     EXPECT_EQ(ReadFile(path), "new text");
     EXPECT_EQ(Messages.size(), 1u);
 }

@@ -2,34 +2,37 @@
 
 #include <limits>
 
-// Every step below is meant to round to the 64-bit significand of the x87
-// extended format, with the FPU's precision control at 64 bits and rounding to
-// nearest (the start-up state under Linux and MinGW alike).
-static_assert(std::numeric_limits<long double>::digits == 64,
-              "long double must be the 80-bit x87 extended format");
+// Every step below rounds to the 64-bit significand of the x87 extended format,
+// to nearest (Extended does it in software, the same on every processor).
 
 namespace {
 
 // 10^0 .. 10^7, exact.
-constexpr long double kSmallPowers[8] = {1e0L, 1e1L, 1e2L, 1e3L, 1e4L, 1e5L, 1e6L, 1e7L};
-
-// 10^(8 * 2^j) for j = 0 .. 9: the extended values nearest to the exact powers,
-// written out bit for bit (10^8 and 10^16 are exact, the others rounded once).
-constexpr long double kBigPowers[10] = {
-    0xB.EBC200000000000p+23L,    // 10^8
-    0x8.E1BC9BF04000000p+50L,    // 10^16
-    0x9.DC5ADA82B70B59Ep+103L,   // 10^32
-    0xC.2781F49FFCFA6D5p+209L,   // 10^64
-    0x9.3BA47C980E98CE0p+422L,   // 10^128
-    0xA.A7EEBFB9DF9DE8Ep+847L,   // 10^256
-    0xE.319A0AEA60E91C7p+1697L,  // 10^512
-    0xC.976758681750C17p+3398L,  // 10^1024
-    0x9.E8B3B5DC53D5DE5p+6800L,  // 10^2048
-    0xC.46052028A20979Bp+13603L, // 10^4096
+constexpr Extended kSmallPowers[8] = {
+    {0x8000000000000000, 0x3FFF}, {0xA000000000000000, 0x4002}, {0xC800000000000000, 0x4005},
+    {0xFA00000000000000, 0x4008}, {0x9C40000000000000, 0x400C}, {0xC350000000000000, 0x400F},
+    {0xF424000000000000, 0x4012}, {0x9896800000000000, 0x4016},
 };
 
-// What a decimal exponent beyond the range of the format gives.
-constexpr long double kOverflowValue = 0x1p127L;
+// 10^(8 * 2^j) for j = 0 .. 9: the extended values nearest to the exact powers,
+// bit for bit (10^8 and 10^16 are exact, the others rounded once).
+constexpr Extended kBigPowers[10] = {
+    {0xBEBC200000000000, 0x4019}, // 10^8
+    {0x8E1BC9BF04000000, 0x4034}, // 10^16
+    {0x9DC5ADA82B70B59E, 0x4069}, // 10^32
+    {0xC2781F49FFCFA6D5, 0x40D3}, // 10^64
+    {0x93BA47C980E98CE0, 0x41A8}, // 10^128
+    {0xAA7EEBFB9DF9DE8E, 0x4351}, // 10^256
+    {0xE319A0AEA60E91C7, 0x46A3}, // 10^512
+    {0xC976758681750C17, 0x4D48}, // 10^1024
+    {0x9E8B3B5DC53D5DE5, 0x5A92}, // 10^2048
+    {0xC46052028A20979B, 0x7525}, // 10^4096
+};
+
+constexpr Extended kZero = {0, 0};
+
+// What a decimal exponent beyond the range of the format gives: 2^127.
+constexpr Extended kOverflowValue = {0x8000000000000000, 0x407E};
 
 constexpr int kMaxSignificant = 18; // digits that fit in the 64-bit mantissa exactly
 constexpr int32_t kExponentCap = 9999;
@@ -45,8 +48,8 @@ bool IsDecimalDigit(unsigned char c) {
 }
 
 // m * 10^e, or m / 10^-e, with every product rounded in extended precision.
-long double ScaleByPowerOfTen(uint64_t m, int32_t e) {
-    const long double mantissa = static_cast<long double>(m); // exact: m < 10^18
+Extended ScaleByPowerOfTen(uint64_t m, int32_t e) {
+    const Extended mantissa = ExtendedFromInt(static_cast<int64_t>(m)); // exact: m < 10^18
     if (e == 0) {
         return mantissa;
     }
@@ -55,15 +58,15 @@ long double ScaleByPowerOfTen(uint64_t m, int32_t e) {
     if (largest) {
         k -= kLargestStep;
     }
-    long double power = kSmallPowers[k % 8];
+    Extended power = kSmallPowers[k % 8];
     int j = 0;
     for (int32_t bits = k / 8; bits != 0; bits >>= 1, ++j) {
         if ((bits & 1) != 0) {
-            power *= kBigPowers[j];
+            power = power * kBigPowers[j];
         }
     }
     if (largest) {
-        power *= kBigPowers[9];
+        power = power * kBigPowers[9];
     }
     // For k above 4932 the power itself overflows, and the quotient becomes 0.
     return e > 0 ? mantissa * power : mantissa / power;
@@ -132,7 +135,7 @@ NumberReading ReadDecimal(const unsigned char* p, const unsigned char* end) {
     if (!anyDigit) {
         p = start; // a sign or a point alone is no number
     }
-    long double result = 0.0L; // no digits, or zeros only
+    Extended result = kZero; // no digits, or zeros only
     bool overflow = false;
     if (significant > 0) {
         const int64_t decades = pointPlace + exponent; // T
@@ -163,31 +166,28 @@ unsigned DigitValue(unsigned char c) {
 
 enum class Suffix { None, Percent, Single, Double, Unsigned };
 
-// The radix digits' value V as the suffix and the first digit say it is read.
-long double RadixValue(uint64_t v, Suffix suffix, bool leadingZero) {
-    if (suffix == Suffix::Unsigned) {
-        return static_cast<long double>(v); // below 2^63 here
-    }
-    if (leadingZero || v > 0xFFFFFFFFu) {
-        return static_cast<long double>(static_cast<int64_t>(v)); // two's complement
-    }
-    if (suffix == Suffix::Double) {
-        return static_cast<long double>(v);
+// The whole number that the radix digits' value V stands for, as the suffix and the first digit
+// say.
+int64_t RadixWhole(uint64_t v, Suffix suffix, bool leadingZero) {
+    // An unsigned reading is below 2^63 here and a "&&" one below 2^32: like a
+    // 64-bit reading (two's complement), they keep the bits of V as they are.
+    if (suffix == Suffix::Unsigned || suffix == Suffix::Double || leadingZero || v > 0xFFFFFFFFu) {
+        return static_cast<int64_t>(v);
     }
     if (v > 0xFFFFu) {
-        return static_cast<long double>(static_cast<int32_t>(static_cast<uint32_t>(v)));
+        return static_cast<int32_t>(static_cast<uint32_t>(v));
     }
     if (suffix == Suffix::Single) {
-        return static_cast<long double>(v);
+        return static_cast<int64_t>(v);
     }
-    return static_cast<long double>(static_cast<int16_t>(static_cast<uint16_t>(v)));
+    return static_cast<int16_t>(static_cast<uint16_t>(v));
 }
 
 // &H.., &O.. / &Q.., &B.., or & followed directly by octal digits; p is at the "&".
 NumberReading ReadRadix(const unsigned char* p, const unsigned char* end) {
     const unsigned char* const start = p++;
     if (p == end) {
-        return {0.0L, 0, false};
+        return {kZero, 0, false};
     }
     unsigned shift = 3; // octal unless a letter says otherwise
     switch (*p) {
@@ -229,7 +229,7 @@ NumberReading ReadRadix(const unsigned char* p, const unsigned char* end) {
         v = (v << shift) | digit;
     }
     if (!anyDigit) {
-        return {0.0L, 0, false};
+        return {kZero, 0, false};
     }
 
     Suffix suffix = Suffix::None;
@@ -250,9 +250,9 @@ NumberReading ReadRadix(const unsigned char* p, const unsigned char* end) {
     const auto length = static_cast<std::size_t>(p - start);
     constexpr uint64_t kSignBit64 = uint64_t{1} << 63;
     if (lost || (suffix == Suffix::Unsigned && v >= kSignBit64)) {
-        return {0.0L, length, true};
+        return {kZero, length, true};
     }
-    return {RadixValue(v, suffix, leadingZero), length, false};
+    return {ExtendedFromInt(RadixWhole(v, suffix, leadingZero)), length, false};
 }
 
 } // namespace
@@ -271,26 +271,27 @@ NumberReading ReadNumber(std::string_view text) {
     return reading;
 }
 
-long double ParseNumber(std::string_view text) {
+Extended ParseNumber(std::string_view text) {
     return ReadNumber(text).value;
 }
 
-int32_t RoundToWhole(long double x) {
+int32_t RoundToWhole(Extended x) {
+    constexpr Extended kTwoTo63 = {0x8000000000000000, 0x403E};
+    constexpr Extended kHalf = {0x8000000000000000, 0x3FFE};
     // Everything outside [-2^63, 2^63), NaN included, is held as -2^63.
     int64_t whole = std::numeric_limits<int64_t>::min();
-    if (x >= -0x1p63L && x < 0x1p63L) {
-        // The conversion truncates toward zero and is defined in this range;
-        // the fraction x - truncated is exact.
-        const int64_t truncated = static_cast<int64_t>(x);
-        const long double fraction = x - static_cast<long double>(truncated);
+    if (x >= -kTwoTo63 && x < kTwoTo63) {
+        // The truncation toward zero is defined in this range; the fraction x - truncated is exact.
+        const int64_t truncated = TruncateToInt64(x);
+        const Extended fraction = FractionPart(x);
         const bool odd = (truncated & 1) != 0;
         whole = truncated;
-        if (fraction > 0.5L || (fraction == 0.5L && odd)) {
+        if (fraction > kHalf || (fraction == kHalf && odd)) {
             // x < 2^63, so only 2^63 - 0.5 can round up past the range.
             whole = truncated == std::numeric_limits<int64_t>::max()
                         ? std::numeric_limits<int64_t>::min()
                         : truncated + 1;
-        } else if (fraction < -0.5L || (fraction == -0.5L && odd)) {
+        } else if (fraction < -kHalf || (fraction == -kHalf && odd)) {
             whole = truncated - 1; // x >= -2^63 keeps this in range
         }
     }

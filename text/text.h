@@ -7,12 +7,14 @@
 #include <string>
 #include <string_view>
 
+#include "text/extended.h"
+
 // Reads text as a decimal or &-radix number, 0 (or -0) when it holds none; always finite.
-long double ParseNumber(std::string_view text);
+Extended ParseNumber(std::string_view text);
 
 // What ReadNumber finds at the start of a text.
 struct NumberReading {
-    long double value;  // what ParseNumber returns for the text
+    Extended value;     // what ParseNumber returns for the text
     std::size_t length; // the bytes the number took, leading blanks included; 0 when there is none
     bool overflow; // the number is beyond the reader's range; value is its stand-in, 0 or 2^127
 };
@@ -21,7 +23,7 @@ struct NumberReading {
 NumberReading ReadNumber(std::string_view text);
 
 // Rounds x to nearest, ties to even, and keeps the low 32 bits; 0 outside the signed 64-bit range.
-int32_t RoundToWhole(long double x);
+int32_t RoundToWhole(Extended x);
 
 // Returns text without the spaces (byte 32) at its start; moves text through when there are none.
 std::string TrimLeadingSpaces(std::string text);

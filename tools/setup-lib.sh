@@ -3,13 +3,18 @@
 
 PACKAGES=(
     cmake g++ make libgtest-dev googletest libbenchmark-dev clang
+    # The Clang preset's C++ library.
+    libc++-dev libc++abi-dev
     g++-mingw-w64-i686-posix mingw-w64-i686-dev
     g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
     wine wine64 wine32:i386 fonts-wine
     xvfb xauth clang-format
+    # Linux on other processors: the cross compilers, and qemu-user to run
+    # their programs. (Never g++-multilib: it removes the aarch64 compiler.)
+    g++-aarch64-linux-gnu g++-arm-linux-gnueabihf g++-s390x-linux-gnu qemu-user-static
     # blaterix-cli's tests: a pseudo-terminal (script), stdbuf and timeout,
-    # the man page, both completions and the Debian package.
-    bsdutils coreutils mandoc bash-completion zsh dpkg-dev file
+    # the man page, both completions and the Debian package (lintian, man -l).
+    bsdutils coreutils mandoc bash-completion zsh dpkg-dev file gzip lintian man-db
     # The WebAssembly module (clang 14 for wasm32-wasi, no Emscripten) and the
     # page's tests in Debian's Chromium.
     clang-14 lld-14 llvm-14 wasi-libc libc++-14-dev-wasm32 libc++abi-14-dev-wasm32
