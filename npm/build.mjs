@@ -27,6 +27,7 @@ for (const file of ['index.js', 'index.d.ts', 'README.md']) {
     fs.copyFileSync(path.join(here, file), path.join(stage, file));
 }
 fs.copyFileSync(path.join(here, '../web/blaterix.js'), path.join(stage, 'blaterix.js'));
+fs.copyFileSync(path.join(here, '../LICENSE'), path.join(stage, 'LICENSE'));
 
 const base64 = fs.readFileSync(wasmPath).toString('base64');
 fs.writeFileSync(

@@ -175,9 +175,10 @@ test('imported by name from ES modules and from CommonJS, and typed', () => {
 test('the tarball: the files a user needs, no dependencies, smaller than lorem-ipsum 2.0.10', () => {
     const manifest = JSON.parse(fs.readFileSync(path.join(dir, 'node_modules/blaterix/package.json'), 'utf8'));
     assert.equal(manifest.name, 'blaterix');
+    assert.equal(manifest.license, 'MIT');
     assert.equal(manifest.dependencies, undefined);
     const files = fs.readdirSync(path.join(dir, 'node_modules/blaterix')).sort();
-    assert.deepEqual(files, ['README.md', 'blaterix-wasm.js', 'blaterix.js', 'index.d.ts', 'index.js', 'package.json']);
+    assert.deepEqual(files, ['LICENSE', 'README.md', 'blaterix-wasm.js', 'blaterix.js', 'index.d.ts', 'index.js', 'package.json']);
     const size = fs.statSync(tarballPath()).size;
     assert.ok(size < 42947, `the tarball takes ${size} bytes`);
 });
