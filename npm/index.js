@@ -4,7 +4,7 @@
 //
 //   import { createGenerator, countOf } from 'blaterix';
 //   const g = createGenerator({ seed: 43200 });  // noon; no seed: the time of day
-//   g.sentences(3);                              // a string, as blaterix-cli 3 on a terminal
+//   g.sentences(3);                              // a string: blaterix-cli --seed 43200 3 on a terminal
 //   g.sentences(3, { encoding: 'cp1252', eol: 'crlf' }); // Uint8Array: the program's file bytes
 //   g.rows(2);                                   // [{ text, rows: [7 numbers] }, ...]
 //   countOf('3.5');                              // 4, as the count box reads it
@@ -36,11 +36,12 @@ const [kCp1252, kUtf8] = [0, 1];
 const kLf = 1;
 const kSentenceOptions = ['layout', 'format', 'encoding', 'eol', 'sentencesPerParagraph'];
 
-// The module's instance, made on first use. It has one generator state
-// word: each generator keeps its own and puts it in place around its calls.
+// The exports of the module's instance, made on first use. It has one
+// generator state word: each generator keeps its own and puts it in place
+// around its calls.
 let wasm = null;
 
-function module() {
+function wasmExports() {
     if (wasm === null) {
         const imports = { blaterix: { chunk: takeChunk } };
         const instance = new WebAssembly.Instance(new WebAssembly.Module(wasmBytes()), imports);
@@ -86,7 +87,8 @@ function optionsOf(options, known) {
     }
     for (const name of Object.keys(options)) {
         if (!known.includes(name)) {
-            throw new TypeError(`unknown option ${JSON.stringify(name)} (known: ${known.join(', ')})`);
+            const list = known.join(', ');
+            throw new TypeError(`unknown option ${JSON.stringify(name)} (known: ${list})`);
         }
     }
     return options;
@@ -101,12 +103,13 @@ function choose(name, value) {
         throw new TypeError(`${name} must be a string, not ${kindOf(value)}`);
     }
     const choices = kChoices[name];
-    const code = Object.hasOwn(choices, value.toLowerCase()) ? choices[value.toLowerCase()] : undefined;
-    if (code === undefined) {
-        const valid = Object.keys(choices).filter((key, i, keys) => i === 0 || choices[keys[i - 1]] !== choices[key]);
+    const key = value.toLowerCase();
+    if (!Object.hasOwn(choices, key)) {
+        const names = Object.keys(choices);
+        const valid = names.filter((n, i) => i === 0 || choices[names[i - 1]] !== choices[n]);
         throw new RangeError(`invalid ${name} ${describe(value)} (valid: ${valid.join(', ')})`);
     }
-    return code;
+    return choices[key];
 }
 
 function wholeNumber(name, value, min) {
@@ -114,7 +117,8 @@ function wholeNumber(name, value, min) {
         throw new TypeError(`${name} must be a number, not ${kindOf(value)}`);
     }
     if (!Number.isInteger(value) || value < min || value > kMaxCount) {
-        throw new RangeError(`${name} must be a whole number from ${min} to ${kMaxCount}, not ${describe(value)}`);
+        const range = `from ${min} to ${kMaxCount}`;
+        throw new RangeError(`${name} must be a whole number ${range}, not ${describe(value)}`);
     }
     return value;
 }
@@ -128,10 +132,12 @@ function styleOf(options) {
     const encoding = choose('encoding', o.encoding);
     const eol = choose('eol', o.eol) ?? kLf;
     if (format !== kText && encoding === kCp1252) {
-        throw new RangeError(`format ${describe(o.format)} writes UTF-8 only, not encoding ${describe(o.encoding)}`);
+        const given = `format ${describe(o.format)}`;
+        throw new RangeError(`${given} writes UTF-8 only, not encoding ${describe(o.encoding)}`);
     }
     if (format === kJson && layout !== null && layout !== kLines) {
-        throw new RangeError(`format ${describe(o.format)} writes one sentence per line; it takes no layout ${describe(o.layout)}`);
+        const given = `format ${describe(o.format)}`;
+        throw new RangeError(`${given} writes one sentence per line; it takes no layout ${describe(o.layout)}`);
     }
     let perParagraph = 5;
     if (o.sentencesPerParagraph !== undefined) {
@@ -143,16 +149,25 @@ function styleOf(options) {
     // Text is always made in Windows-1252, one byte a character, whatever
     // the string is wanted in; html and json are UTF-8.
     const text = format === kText;
+    const shape = layout ?? (format === kJson ? kLines : kBlocks);
     return {
-        codes: [format, layout ?? (format === kJson ? kLines : kBlocks), text ? kCp1252 : kUtf8, eol, perParagraph],
+        codes: [format, shape, text ? kCp1252 : kUtf8, eol, perParagraph],
         decode: encoding === kCp1252 ? null : text ? decodeSingleBytes : decodeUtf8,
     };
+}
+
+// What a call gives when its text would outgrow the longest string.
+function tooLong(count) {
+    return new RangeError(
+        `${count} sentences make more than ${kMaxLength} characters, more than one string can hold; ` +
+            'ask for fewer at a time (each call goes on where the last one stopped)',
+    );
 }
 
 function checkCount(count) {
     wholeNumber('count', count, 0);
     if (count > kMaxLength / kShortestSentence) {
-        throw new RangeError(`count ${count} makes more than ${kMaxLength} characters, more than one string can hold; ask for fewer sentences at a time (each call goes on where the last one stopped)`);
+        throw tooLong(count);
     }
 }
 
@@ -196,7 +211,7 @@ function keepSpare(buffer) {
 // Runs the writer from state with the style's codes; the text's bytes (a
 // view of the start of their buffer) and the state after them.
 function write(state, count, codes) {
-    const m = module();
+    const m = wasmExports();
     const guess = Math.min(kMaxLength, Math.max(count * kTypicalSentence[codes[0]], 1));
     out = spare !== null && spare.length >= guess ? spare : new Uint8Array(guess);
     spare = null;
@@ -211,14 +226,14 @@ function write(state, count, codes) {
         out = null;
     }
     if (status !== 0) {
-        throw new RangeError(status === 2 ? `${count} sentences make more than ${kMaxLength} characters, more than one string can hold; ask for fewer at a time` : 'the module refused the style');
+        throw status === 2 ? tooLong(count) : new RangeError('the module refused the style');
     }
     return { bytes, state: m.blx_state() >>> 0 };
 }
 
 // Puts bytes into the module's scratch buffer; returns their address there.
 function put(bytes) {
-    const m = module();
+    const m = wasmExports();
     const at = m.blx_scratch(bytes.length);
     if (at === 0) {
         throw new RangeError(`a text of ${bytes.length} bytes is too long`);
@@ -236,7 +251,8 @@ function seedOf(seed) {
     if (typeof seed === 'number') {
         const value = Math.fround(seed);
         if (!Number.isFinite(value)) {
-            throw new RangeError(`seed ${seed} does not fit a 32-bit float (a finite number of seconds up to about 3.4e38)`);
+            const range = 'a finite number of seconds up to about 3.4e38';
+            throw new RangeError(`seed ${seed} does not fit a 32-bit float (${range})`);
         }
         return value;
     }
@@ -244,9 +260,10 @@ function seedOf(seed) {
         throw new TypeError(`seed must be a number or a string, not ${kindOf(seed)}`);
     }
     const bytes = new TextEncoder().encode(seed);
-    const value = module().blx_read_seed(put(bytes), bytes.length);
+    const value = wasmExports().blx_read_seed(put(bytes), bytes.length);
     if (Number.isNaN(value)) {
-        throw new RangeError(`invalid seed ${describe(seed)}: not a decimal number of seconds within the range of a 32-bit float`);
+        const what = 'not a decimal number of seconds within the range of a 32-bit float';
+        throw new RangeError(`invalid seed ${describe(seed)}: ${what}`);
     }
     return value;
 }
@@ -301,5 +318,5 @@ export function countOf(text) {
     } else {
         throw new TypeError(`countOf takes a string or a Uint8Array, not ${kindOf(text)}`);
     }
-    return module().blx_count_of(put(bytes), bytes.length);
+    return wasmExports().blx_count_of(put(bytes), bytes.length);
 }
