@@ -16,7 +16,9 @@ const kRuns = 9;
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
 const ms = (value) => `${value.toFixed(1)} ms`;
 function report(name, value, baselineName, baseline) {
-    console.log(`${name}: ${ms(value)}; ${baselineName}: ${ms(baseline)}; ratio ${(value / baseline).toFixed(3)} x`);
+    console.log(
+        `${name}: ${ms(value)}; ${baselineName}: ${ms(baseline)}; ratio ${(value / baseline).toFixed(3)} x`,
+    );
 }
 
 const browser = await startBrowser();
@@ -47,7 +49,12 @@ try {
         }
         return times;
     }, kRuns);
-    report('"Genera" of 10,000 sentences', median(genera.genera), 'setting the same text', median(genera.set));
+    report(
+        '"Genera" of 10,000 sentences',
+        median(genera.genera),
+        'setting the same text',
+        median(genera.set),
+    );
 
     // From navigation to a page whose "Genera" works, opened from a file.
     const bare = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'blaterix-bench-')), 'bare.html');
@@ -57,53 +64,85 @@ try {
     for (let i = 0; i < kRuns; ++i) {
         await page.goto(pathToFileURL(pagePath).href);
         await page.waitForSelector('html[data-ready]', { state: 'attached' });
-        usable.push(await page.evaluate(() => performance.getEntriesByName('blaterix-ready')[0].startTime));
+        usable.push(
+            await page.evaluate(() => performance.getEntriesByName('blaterix-ready')[0].startTime),
+        );
         await page.goto(pathToFileURL(bare).href);
-        markup.push(await page.evaluate(() => performance.getEntriesByType('navigation')[0].domContentLoadedEventEnd));
+        markup.push(
+            await page.evaluate(
+                () => performance.getEntriesByType('navigation')[0].domContentLoadedEventEnd,
+            ),
+        );
     }
     fs.rmSync(path.dirname(bare), { recursive: true });
-    report('navigation to a usable page', median(usable), 'the same markup without its script', median(markup));
+    report(
+        'navigation to a usable page',
+        median(usable),
+        'the same markup without its script',
+        median(markup),
+    );
 
     // 1,000,000 sentences in Chromium: the module itself, handing its chunks
     // to a function that takes them as they are, as blaterix-cli hands its
     // own to /dev/null; and blaterix.js's generate, one Uint8Array of them.
     const blank = await browser.context.newPage();
-    const library = fs.readFileSync(path.join(root, 'web/blaterix.js'), 'utf8').replace(/^export /gm, '');
+    const library = fs
+        .readFileSync(path.join(root, 'web/blaterix.js'), 'utf8')
+        .replace(/^export /gm, '');
     await blank.addScriptTag({ content: `${library}\nwindow.loadBlaterix = load;` });
-    const wasm = fs.readFileSync(path.join(path.dirname(pagePath), '../wasm/blaterix.wasm')).toString('base64');
-    const module = await blank.evaluate(async ({ wasm, runs }) => {
-        const bytes = Uint8Array.from(atob(wasm), (c) => c.charCodeAt(0));
-        const { instance } = await WebAssembly.instantiate(bytes, { blaterix: { chunk: () => 1 } });
-        const m = instance.exports;
-        m._initialize();
-        const blaterix = await window.loadBlaterix(bytes);
-        const bare = [];
-        const whole = [];
-        for (let i = 0; i < runs; ++i) {
-            m.blx_seed(43200);
-            let start = performance.now();
-            m.blx_generate(1000000, 0, 0, 0, 0, 5);
-            bare.push(performance.now() - start);
-            blaterix.seed(43200);
-            start = performance.now();
-            blaterix.generate(1000000);
-            whole.push(performance.now() - start);
-        }
-        return { bare, whole };
-    }, { wasm, runs: kRuns });
+    const wasm = fs
+        .readFileSync(path.join(path.dirname(pagePath), '../wasm/blaterix.wasm'))
+        .toString('base64');
+    const module = await blank.evaluate(
+        async ({ wasm, runs }) => {
+            const bytes = Uint8Array.from(atob(wasm), (c) => c.charCodeAt(0));
+            const { instance } = await WebAssembly.instantiate(bytes, {
+                blaterix: { chunk: () => 1 },
+            });
+            const m = instance.exports;
+            m._initialize();
+            const blaterix = await window.loadBlaterix(bytes);
+            const bare = [];
+            const whole = [];
+            for (let i = 0; i < runs; ++i) {
+                m.blx_seed(43200);
+                let start = performance.now();
+                m.blx_generate(1000000, 0, 0, 0, 0, 5);
+                bare.push(performance.now() - start);
+                blaterix.seed(43200);
+                start = performance.now();
+                blaterix.generate(1000000);
+                whole.push(performance.now() - start);
+            }
+            return { bare, whole };
+        },
+        { wasm, runs: kRuns },
+    );
     const devNull = fs.openSync('/dev/null', 'w');
     const native = [];
     for (let i = 0; i < kRuns; ++i) {
         const start = process.hrtime.bigint();
-        const run = spawnSync(cliPath, ['--seed', '43200', '1000000'], { stdio: ['ignore', devNull, 'inherit'] });
+        const run = spawnSync(cliPath, ['--seed', '43200', '1000000'], {
+            stdio: ['ignore', devNull, 'inherit'],
+        });
         native.push(Number(process.hrtime.bigint() - start) / 1e6);
         if (run.status !== 0) {
             throw new Error('blaterix-cli failed');
         }
     }
     fs.closeSync(devNull);
-    report('1,000,000 sentences in the module', median(module.bare), 'native blaterix-cli to /dev/null', median(native));
-    report('1,000,000 sentences from generate()', median(module.whole), 'native blaterix-cli to /dev/null', median(native));
+    report(
+        '1,000,000 sentences in the module',
+        median(module.bare),
+        'native blaterix-cli to /dev/null',
+        median(native),
+    );
+    report(
+        '1,000,000 sentences from generate()',
+        median(module.whole),
+        'native blaterix-cli to /dev/null',
+        median(native),
+    );
     if (browser.refused.length > 0) {
         throw new Error(`network requests: ${browser.refused.join(' ')}`);
     }

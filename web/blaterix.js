@@ -249,6 +249,9 @@ export async function load(source) {
         // whole number. Characters that Windows-1252 cannot hold read as "?".
         countOf(text) {
             const bytes = typeof text === 'string' ? toWindows1252(text).bytes : text;
+            if (!(bytes instanceof Uint8Array)) {
+                throw new TypeError('countOf takes a string or a Uint8Array');
+            }
             return m.blx_count_of(put(bytes), bytes.length);
         },
 

@@ -20,7 +20,10 @@ const read = (name) => fs.readFileSync(path.join(here, name), 'utf8');
 // meet in one function scope.
 const library = read('blaterix.js').replace(/^export /gm, '');
 const page = read('page.js').replace(/^import .* from '\.\/blaterix\.js';\n/m, '');
-for (const [name, code] of [['blaterix.js', library], ['page.js', page]]) {
+for (const [name, code] of [
+    ['blaterix.js', library],
+    ['page.js', page],
+]) {
     if (/^(import|export)\b/m.test(code) || /<\/script/i.test(code)) {
         throw new Error(`${name}: cannot be inlined as a classic script`);
     }

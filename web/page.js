@@ -88,14 +88,19 @@ countBox.addEventListener('beforeinput', (event) => {
 function generate(blaterix) {
     const count = blaterix.countOf(countBox.value);
     if (count > kMaxGenerated) {
-        say(`Al massimo ${sentences(kMaxGenerated)} alla volta (chieste: ${count.toLocaleString('it-IT')}): il testo resta com'era.`, true);
+        say(
+            `Al massimo ${sentences(kMaxGenerated)} alla volta (chieste: ${count.toLocaleString('it-IT')}): il testo resta com'era.`,
+            true,
+        );
         return;
     }
     output.value = count > 0 ? blaterix.generateText(count, { eol: 'lf' }) : '';
     saveUtf8.hidden = true;
     say(count > 0 ? `${sentences(count)} generate.` : 'Nessuna frase: il testo è vuoto.');
 }
-$('generate').addEventListener('click', () => (generator ? generate(generator) : ready.then(generate)));
+$('generate').addEventListener('click', () =>
+    generator ? generate(generator) : ready.then(generate),
+);
 
 function download(bytes) {
     const url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
@@ -129,7 +134,10 @@ function save() {
             return `«${c}» (U+${code})`;
         });
         const more = unmappable.length > 8 ? ` e altri ${unmappable.length - 8}` : '';
-        say(`Windows-1252 non ha ${shown.join(', ')}${more}: il file non è stato salvato. Lo si può salvare in UTF-8.`, true);
+        say(
+            `Windows-1252 non ha ${shown.join(', ')}${more}: il file non è stato salvato. Lo si può salvare in UTF-8.`,
+            true,
+        );
         saveUtf8.hidden = false;
         return;
     }

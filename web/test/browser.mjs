@@ -9,7 +9,8 @@ import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 
 export const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
-export const pagePath = process.env.BLATERIX_PAGE || path.join(root, 'build/wasm/web/blaterix.html');
+export const pagePath =
+    process.env.BLATERIX_PAGE || path.join(root, 'build/wasm/web/blaterix.html');
 export const cliPath = process.env.BLATERIX_CLI || path.join(root, 'build/native/cli/blaterix-cli');
 const chromiumPath = process.env.BLATERIX_CHROMIUM || '/usr/bin/chromium';
 

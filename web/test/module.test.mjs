@@ -49,19 +49,33 @@ test('seed 0 gives the fixtures of blaterix-cli in every style', () => {
     }
     blaterix.seed(0);
     const text = blaterix.generateText(2);
-    assert.equal(text, fs.readFileSync(path.join(fixtures, 'seed0-2.utf8.txt'), 'utf8').replace(/\n/g, '\r\n'));
+    assert.equal(
+        text,
+        fs.readFileSync(path.join(fixtures, 'seed0-2.utf8.txt'), 'utf8').replace(/\n/g, '\r\n'),
+    );
 });
 
 test('the same bytes as blaterix-cli for other seeds, counts and styles', () => {
     const styles = [
         [[], {}],
-        [['--utf8', '--layout=paragraphs', '--sentences-per-paragraph=3'], { encoding: 'utf-8', eol: 'lf', layout: 'paragraphs', perParagraph: 3 }],
+        [
+            ['--utf8', '--layout=paragraphs', '--sentences-per-paragraph=3'],
+            { encoding: 'utf-8', eol: 'lf', layout: 'paragraphs', perParagraph: 3 },
+        ],
         [['--format=json'], { format: 'json' }],
         [['--format=html', '--eol=crlf'], { format: 'html', eol: 'crlf' }],
     ];
     // Seeds as --seed takes them: the text is rounded once to binary32, so the
     // last one gives 1 + 2^-23 where a detour through a double would give 1.
-    const seeds = ['43200', '-0', '86399.999', '1e-45', '3.4e38', '0.1', '1.000000059604644775390625000001'];
+    const seeds = [
+        '43200',
+        '-0',
+        '86399.999',
+        '1e-45',
+        '3.4e38',
+        '0.1',
+        '1.000000059604644775390625000001',
+    ];
     for (const seed of seeds) {
         for (const [flags, options] of styles) {
             for (const count of [1, 7, 1000]) {
@@ -82,7 +96,24 @@ test('seed: numbers round to binary32, texts as --seed takes them, and nothing e
     assert.equal(blaterix.seed('0.1'), Math.fround(0.1));
     assert.equal(blaterix.seed('1.000000059604644775390625000001'), 1 + 2 ** -23);
     assert.ok(Object.is(blaterix.seed(-0), -0));
-    for (const bad of ['abc', '', ' 1', '0x10', '1e400', '3.5e38', 'inf', 'nan', '1e', '1.2.3', '0\u00001', Infinity, NaN, 1e39, undefined, null]) {
+    for (const bad of [
+        'abc',
+        '',
+        ' 1',
+        '0x10',
+        '1e400',
+        '3.5e38',
+        'inf',
+        'nan',
+        '1e',
+        '1.2.3',
+        '0\u00001',
+        Infinity,
+        NaN,
+        1e39,
+        undefined,
+        null,
+    ]) {
         assert.throws(() => blaterix.seed(bad), RangeError, String(bad));
     }
     // -0 and 0 are different states, as the program's clock seeds them.
@@ -113,21 +144,72 @@ test('sentences go on from call to call until the next seed', () => {
 
 test('countOf reads as the count box does', () => {
     const cases = [
-        ['', 0], ['10', 10], [' 12', 12], ['\t7', 7], ['\r5', 0], ['abc', 0], ['12abc', 12],
-        ['1 2', 1], ['007', 7], ['000', 0], ['999', 999], ['-3', -3], ['+7', 7], ['-', 0],
-        ['--1', 0], ['2.5', 2], ['3.5', 4], ['.5', 0], ['1.5', 2], ['5.', 5], ['1.2.3', 1],
-        ['1,000', 1], ['1e2', 100], ['1D2', 100], ['1e', 1], ['1e-1', 0], ['9e9', 410065408],
-        ['3e9', -1294967296], ['e5', 0], ['0x10', 0], ['&H10', 16], ['&h1f', 31], ['&17', 15],
-        ['&B101', 5], ['&O17', 15], ['&H', 0], ['&', 0], ['&H1G', 1], ['&HFFFF', -1],
-        ['&H0FFFF', 65535], ['&HFFFF&', 65535], ['&H8000', -32768], ['&HFFFFFFFF', -1],
-        ['&HFFFFFFFF&&', -1], ['&HFF?', 255], ['123456789012345678901', 0], ['1e5000', 0],
+        ['', 0],
+        ['10', 10],
+        [' 12', 12],
+        ['\t7', 7],
+        ['\r5', 0],
+        ['abc', 0],
+        ['12abc', 12],
+        ['1 2', 1],
+        ['007', 7],
+        ['000', 0],
+        ['999', 999],
+        ['-3', -3],
+        ['+7', 7],
+        ['-', 0],
+        ['--1', 0],
+        ['2.5', 2],
+        ['3.5', 4],
+        ['.5', 0],
+        ['1.5', 2],
+        ['5.', 5],
+        ['1.2.3', 1],
+        ['1,000', 1],
+        ['1e2', 100],
+        ['1D2', 100],
+        ['1e', 1],
+        ['1e-1', 0],
+        ['9e9', 410065408],
+        ['3e9', -1294967296],
+        ['e5', 0],
+        ['0x10', 0],
+        ['&H10', 16],
+        ['&h1f', 31],
+        ['&17', 15],
+        ['&B101', 5],
+        ['&O17', 15],
+        ['&H', 0],
+        ['&', 0],
+        ['&H1G', 1],
+        ['&HFFFF', -1],
+        ['&H0FFFF', 65535],
+        ['&HFFFF&', 65535],
+        ['&H8000', -32768],
+        ['&HFFFFFFFF', -1],
+        ['&HFFFFFFFF&&', -1],
+        ['&HFF?', 255],
+        ['123456789012345678901', 0],
+        ['1e5000', 0],
         // The count box's three characters, pasted.
-        ['-5', -5], ['&H1', 1], ['1e4', 10000], ['-.4', 0],
+        ['-5', -5],
+        ['&H1', 1],
+        ['1e4', 10000],
+        ['-.4', 0],
         // Where the arithmetic shows: rounding, the 64-bit range, the low 32 bits.
-        ['-2.5', -2], ['-3.5', -4], ['2147483647.5', -2147483648], ['4294967297', 1],
-        ['1234567890123456789', 2112454924], ['9223372036854775807', -8],
-        ['-9223372036854775808', 8], ['9.3e18', 0], ['&H7FFFFFFFFFFFFFFF', -1],
-        ['&H8000000000000000', 0], ['&HFFFFFFFFFFFFFFFF?', 0], ['1e-4933', 0], ['1e4932', 0],
+        ['-2.5', -2],
+        ['-3.5', -4],
+        ['2147483647.5', -2147483648],
+        ['4294967297', 1],
+        ['1234567890123456789', 2112454924],
+        ['9223372036854775807', -8],
+        ['-9223372036854775808', 8],
+        ['9.3e18', 0],
+        ['&H7FFFFFFFFFFFFFFF', -1],
+        ['&H8000000000000000', 0],
+        ['&HFFFFFFFFFFFFFFFF?', 0],
+        ['1e-4933', 0],
+        ['1e4932', 0],
     ];
     for (const [text, count] of cases) {
         assert.equal(blaterix.countOf(text), count, JSON.stringify(text));
@@ -137,19 +219,31 @@ test('countOf reads as the count box does', () => {
     assert.equal(blaterix.countOf('&HFFFF'), -1);
     assert.equal(blaterix.countOf('&HFFFF\u2713'), 65535);
     assert.equal(blaterix.countOf('7'.repeat(100000)), 0);
+    assert.throws(() => blaterix.countOf(5), TypeError);
 });
 
 test('generate refuses what blaterix-cli refuses, and what cannot be held', () => {
     const refused = [
-        [-1, {}], [1.5, {}], [2 ** 31, {}], ['3', {}],
-        [1, { format: 'xml' }], [1, { encoding: 'latin1' }], [1, { eol: 'cr' }],
-        [1, { layout: 'columns' }], [1, { format: 'html', encoding: 'cp1252' }],
-        [1, { format: 'json', layout: 'paragraphs' }], [1, { perParagraph: 2 }],
+        [-1, {}],
+        [1.5, {}],
+        [2 ** 31, {}],
+        ['3', {}],
+        [1, { format: 'xml' }],
+        [1, { encoding: 'latin1' }],
+        [1, { eol: 'cr' }],
+        [1, { layout: 'columns' }],
+        [1, { format: 'html', encoding: 'cp1252' }],
+        [1, { format: 'json', layout: 'paragraphs' }],
+        [1, { perParagraph: 2 }],
         [1, { layout: 'paragraphs', perParagraph: 0 }],
         [kMaxBytes / 100 + 1, {}],
     ];
     for (const [count, options] of refused) {
-        assert.throws(() => blaterix.generate(count, options), RangeError, `${count} ${JSON.stringify(options)}`);
+        assert.throws(
+            () => blaterix.generate(count, options),
+            RangeError,
+            `${count} ${JSON.stringify(options)}`,
+        );
     }
 });
 
@@ -158,15 +252,29 @@ test('generateChunks streams and stops when told', () => {
     const whole = blaterix.generate(3000);
     blaterix.seed(7);
     const pieces = [];
-    assert.equal(blaterix.generateChunks(3000, {}, (chunk) => { pieces.push(chunk); }), true);
+    assert.equal(
+        blaterix.generateChunks(3000, {}, (chunk) => {
+            pieces.push(chunk);
+        }),
+        true,
+    );
     assert.ok(pieces.length > 1 && pieces.every((p) => p.length <= 65536));
     same(Buffer.concat(pieces), whole, 'the chunks joined');
 
     let calls = 0;
-    assert.equal(blaterix.generateChunks(100000, {}, () => ++calls < 2), false);
+    assert.equal(
+        blaterix.generateChunks(100000, {}, () => ++calls < 2),
+        false,
+    );
     assert.equal(calls, 2);
     // A chunk handler that throws leaves the generator usable.
-    assert.throws(() => blaterix.generateChunks(10, {}, () => { throw new Error('reader gone'); }), /reader gone/);
+    assert.throws(
+        () =>
+            blaterix.generateChunks(10, {}, () => {
+                throw new Error('reader gone');
+            }),
+        /reader gone/,
+    );
     blaterix.seed(7);
     same(blaterix.generate(3000), whole, 'after a stop');
 });
