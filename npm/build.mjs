@@ -22,7 +22,10 @@ for (const old of fs.readdirSync(out).filter((f) => /^blaterix-.*\.tgz$/.test(f)
 
 const manifest = JSON.parse(fs.readFileSync(path.join(here, 'package.json'), 'utf8'));
 const { name, ...rest } = manifest;
-fs.writeFileSync(path.join(stage, 'package.json'), `${JSON.stringify({ name, version, ...rest }, null, 2)}\n`);
+fs.writeFileSync(
+    path.join(stage, 'package.json'),
+    `${JSON.stringify({ name, version, ...rest }, null, 2)}\n`,
+);
 for (const file of ['index.js', 'index.d.ts', 'README.md']) {
     fs.copyFileSync(path.join(here, file), path.join(stage, file));
 }
@@ -52,9 +55,15 @@ export function wasmBytes() {
 // npm pack gives every entry the same time and mode, so the tarball depends
 // on the files' contents alone.
 const packed = JSON.parse(
-    execFileSync('npm', ['pack', '--json', '--offline', '--ignore-scripts', '--pack-destination', out, stage], {
-        encoding: 'utf8',
-        env: { ...process.env, npm_config_update_notifier: 'false', npm_config_fund: 'false' },
-    }),
+    execFileSync(
+        'npm',
+        ['pack', '--json', '--offline', '--ignore-scripts', '--pack-destination', out, stage],
+        {
+            encoding: 'utf8',
+            env: { ...process.env, npm_config_update_notifier: 'false', npm_config_fund: 'false' },
+        },
+    ),
 );
-console.log(`${path.join(out, packed[0].filename)}: ${packed[0].size} bytes, ${packed[0].entryCount} files`);
+console.log(
+    `${path.join(out, packed[0].filename)}: ${packed[0].size} bytes, ${packed[0].entryCount} files`,
+);

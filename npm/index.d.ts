@@ -43,7 +43,10 @@ export interface Generator {
      * `RangeError` for what `blaterix-cli` refuses, and a `RangeError` for a
      * text longer than a string can hold (536,870,888 characters).
      */
-    sentences(count: number, options: SentenceOptions & { encoding: 'cp1252' | 'windows-1252' }): Uint8Array;
+    sentences(
+        count: number,
+        options: SentenceOptions & { encoding: 'cp1252' | 'windows-1252' },
+    ): Uint8Array;
     sentences(count: number, options?: SentenceOptions & { encoding?: 'utf-8' | 'utf8' }): string;
     sentences(count: number, options?: SentenceOptions): string | Uint8Array;
 

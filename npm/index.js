@@ -137,7 +137,9 @@ function styleOf(options) {
     }
     if (format === kJson && layout !== null && layout !== kLines) {
         const given = `format ${describe(o.format)}`;
-        throw new RangeError(`${given} writes one sentence per line; it takes no layout ${describe(o.layout)}`);
+        throw new RangeError(
+            `${given} writes one sentence per line; it takes no layout ${describe(o.layout)}`,
+        );
     }
     let perParagraph = 5;
     if (o.sentencesPerParagraph !== undefined) {

@@ -54,8 +54,16 @@ const contenders = [
 ];
 
 const kWorks = [
-    { name: `${kSentences.toLocaleString('en-US')} sentences to one string`, calls: 1, each: kSentences },
-    { name: `${kSentences.toLocaleString('en-US')} sentences as ${(kSentences / 10).toLocaleString('en-US')} strings of 10`, calls: kSentences / 10, each: 10 },
+    {
+        name: `${kSentences.toLocaleString('en-US')} sentences to one string`,
+        calls: 1,
+        each: kSentences,
+    },
+    {
+        name: `${kSentences.toLocaleString('en-US')} sentences as ${(kSentences / 10).toLocaleString('en-US')} strings of 10`,
+        calls: kSentences / 10,
+        each: 10,
+    },
 ];
 
 function run(contender, work) {
@@ -92,11 +100,19 @@ for (const work of kWorks) {
     }
     const results = contenders.map((contender, i) => {
         const seconds = median(times[i]);
-        return { ...contender, seconds, perSecond: kSentences / seconds, chars: lengths[i] / seconds, length: lengths[i] };
+        return {
+            ...contender,
+            seconds,
+            perSecond: kSentences / seconds,
+            chars: lengths[i] / seconds,
+            length: lengths[i],
+        };
     });
     const fastestPeer = Math.max(...results.filter((r) => r.peer).map((r) => r.perSecond));
     console.log(`\n${work.name}`);
-    console.log(`${'contender'.padEnd(36)}${'ms'.padStart(8)}${'sentences/s'.padStart(14)}${'characters/s'.padStart(16)}${'chars/sentence'.padStart(16)}  vs fastest peer`);
+    console.log(
+        `${'contender'.padEnd(36)}${'ms'.padStart(8)}${'sentences/s'.padStart(14)}${'characters/s'.padStart(16)}${'chars/sentence'.padStart(16)}  vs fastest peer`,
+    );
     for (const r of results) {
         console.log(
             r.name.padEnd(36) +

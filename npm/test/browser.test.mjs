@@ -40,7 +40,10 @@ before(async () => {
         if (!file.startsWith(dir + path.sep) || !fs.existsSync(file)) {
             return route.fulfill({ status: 404 });
         }
-        return route.fulfill({ contentType: 'text/javascript; charset=utf-8', body: fs.readFileSync(file) });
+        return route.fulfill({
+            contentType: 'text/javascript; charset=utf-8',
+            body: fs.readFileSync(file),
+        });
     });
     tab = await browser.context.newPage();
     tab.on('pageerror', (error) => errors.push(error.message));
@@ -68,7 +71,9 @@ test('the same bytes as blaterix-cli in Chromium for every seed, layout and form
     // with its type.
     const digests = await tab.evaluate(async (cases) => {
         const hex = async (bytes) =>
-            [...new Uint8Array(await crypto.subtle.digest('SHA-256', bytes))].map((b) => b.toString(16).padStart(2, '0')).join('');
+            [...new Uint8Array(await crypto.subtle.digest('SHA-256', bytes))]
+                .map((b) => b.toString(16).padStart(2, '0'))
+                .join('');
         const out = [];
         for (const { seed, options, count } of cases) {
             const result = window.blaterix.createGenerator({ seed }).sentences(count, options);
@@ -80,7 +85,11 @@ test('the same bytes as blaterix-cli in Chromium for every seed, layout and form
     cases.forEach(({ seed, options, count }, i) => {
         const args = cliArgs(seed, count, options);
         const bytes = options.encoding?.toLowerCase().endsWith('1252');
-        assert.deepEqual(digests[i], { type: bytes ? 'Uint8Array' : 'String', digest: sha256(cli(args)) }, args.join(' '));
+        assert.deepEqual(
+            digests[i],
+            { type: bytes ? 'Uint8Array' : 'String', digest: sha256(cli(args)) },
+            args.join(' '),
+        );
     });
 });
 
@@ -111,7 +120,14 @@ test('generators, rows, countOf and refusals in Chromium', async () => {
         };
     });
     assert.equal(got.split, cli(cliArgs('43200', 3, { layout: 'lines' })).toString('utf8'));
-    assert.deepEqual(got.rows, cli(cliArgs('43200', 3, { format: 'json' })).toString('utf8').trim().split('\n').map((line) => JSON.parse(line)));
+    assert.deepEqual(
+        got.rows,
+        cli(cliArgs('43200', 3, { format: 'json' }))
+            .toString('utf8')
+            .trim()
+            .split('\n')
+            .map((line) => JSON.parse(line)),
+    );
     assert.deepEqual(got.counts, [4, 16, 65535]);
     assert.ok(got.clock >= 0 && got.clock <= 86400, `the time of day: ${got.clock}`);
     assert.deepEqual(got.refusals, [

@@ -26,12 +26,19 @@ export function tarballPath() {
 // it, with no network; returns the folder. The caller removes it.
 export function installPackage() {
     const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'blaterix-npm-'));
-    fs.writeFileSync(path.join(dir, 'package.json'), '{ "name": "blaterix-user", "private": true, "type": "module" }\n');
-    execFileSync('npm', ['install', '--offline', '--no-audit', '--no-fund', '--ignore-scripts', tarballPath()], {
-        cwd: dir,
-        stdio: ['ignore', 'ignore', 'inherit'],
-        env: { ...process.env, npm_config_update_notifier: 'false' },
-    });
+    fs.writeFileSync(
+        path.join(dir, 'package.json'),
+        '{ "name": "blaterix-user", "private": true, "type": "module" }\n',
+    );
+    execFileSync(
+        'npm',
+        ['install', '--offline', '--no-audit', '--no-fund', '--ignore-scripts', tarballPath()],
+        {
+            cwd: dir,
+            stdio: ['ignore', 'ignore', 'inherit'],
+            env: { ...process.env, npm_config_update_notifier: 'false' },
+        },
+    );
     return dir;
 }
 
@@ -45,7 +52,12 @@ export function cli(args) {
 // gives: its defaults when writing into a pipe are the program's bytes, so
 // encoding and eol are always named, UTF-8 and LF unless options say otherwise.
 export function cliArgs(seed, count, options = {}) {
-    const args = ['--seed', String(seed), `--encoding=${options.encoding ?? 'utf-8'}`, `--eol=${options.eol ?? 'lf'}`];
+    const args = [
+        '--seed',
+        String(seed),
+        `--encoding=${options.encoding ?? 'utf-8'}`,
+        `--eol=${options.eol ?? 'lf'}`,
+    ];
     for (const name of ['layout', 'format']) {
         if (options[name] !== undefined) {
             args.push(`--${name}=${options[name]}`);
@@ -64,7 +76,17 @@ export function bytesOf(result) {
 
 // Seeds as --seed takes them, and as numbers: the last string rounds once to
 // 1 + 2^-23, where a detour through a double would give 1.
-export const kSeeds = ['0', '43200', '-0', '86399.999', '0.1', '1.000000059604644775390625000001', 12345.678, -1, 1e-45];
+export const kSeeds = [
+    '0',
+    '43200',
+    '-0',
+    '86399.999',
+    '0.1',
+    '1.000000059604644775390625000001',
+    12345.678,
+    -1,
+    1e-45,
+];
 
 export const kStyles = [
     {},

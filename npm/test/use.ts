@@ -7,9 +7,15 @@ createGenerator();
 const seed: number = g.seed;
 const text: string = g.sentences(3);
 const lines: string = g.sentences(3, { layout: 'lines', eol: 'crlf', encoding: 'utf-8' });
-const html: string = g.sentences(3, { format: 'html', layout: 'paragraphs', sentencesPerParagraph: 2 });
+const html: string = g.sentences(3, {
+    format: 'html',
+    layout: 'paragraphs',
+    sentencesPerParagraph: 2,
+});
 const bytes: Uint8Array = g.sentences(3, { encoding: 'cp1252', eol: 'crlf' });
-const either: string | Uint8Array = g.sentences(3, { encoding: Math.random() < 0.5 ? 'cp1252' : 'utf-8' });
+const either: string | Uint8Array = g.sentences(3, {
+    encoding: Math.random() < 0.5 ? 'cp1252' : 'utf-8',
+});
 const rows: SentenceRows[] = g.rows(2);
 const firstRow: number = rows[0].rows[6];
 const count: number = countOf('3.5') + countOf(new Uint8Array([0x35]));
