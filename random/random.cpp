@@ -99,6 +99,14 @@ double ClockSeconds() {
     return static_cast<double>(n) / 1000.0;
 }
 
+uint32_t RandomState() {
+    return State;
+}
+
+void RandomSetState(uint32_t state) {
+    State = state;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Test hooks
 

@@ -31,6 +31,12 @@ void RandomRanges(int32_t a, int32_t b, std::span<int32_t> out);
 // Seconds since local midnight, millisecond resolution (local wall clock).
 double ClockSeconds();
 
+// The state word, for RandomSetState to put back: several sequences can take turns.
+uint32_t RandomState();
+
+// Sets the state word to one that RandomState returned (or any other).
+void RandomSetState(uint32_t state);
+
 // ---------------------------------------------------------------------------------------------
 // Test hooks: the program never calls these; each name ends in ForTests.
 

@@ -92,6 +92,14 @@ BLX_EXPORT(blx_seed) void blx_seed(float seconds) {
     RandomSeed(seconds);
 }
 
+BLX_EXPORT(blx_state) uint32_t blx_state() {
+    return RandomState();
+}
+
+BLX_EXPORT(blx_set_state) void blx_set_state(uint32_t state) {
+    RandomSetState(state);
+}
+
 BLX_EXPORT(blx_generate)
 int32_t blx_generate(int32_t count, int32_t format, int32_t layout, int32_t encoding, int32_t eol,
                      int32_t perParagraph) {

@@ -38,6 +38,13 @@ float blx_read_seed(const char* text, std::size_t size);
 // Seeds the generator with a time of day in seconds, as the program seeds itself from the clock.
 void blx_seed(float seconds);
 
+// The generator's state word. JavaScript keeps one per generator and puts it back with
+// blx_set_state before each call, so that generators never disturb each other.
+uint32_t blx_state();
+
+// Sets the generator's state word, as blx_state returned it.
+void blx_set_state(uint32_t state);
+
 // Builds count sentences in a style, as blaterix-cli writes them, and hands them to blx_chunk
 // in chunks of at most 64 KiB; perParagraph counts only for the paragraphs layout.
 int32_t blx_generate(int32_t count, int32_t format, int32_t layout, int32_t encoding, int32_t eol,
