@@ -162,15 +162,34 @@ output.addEventListener('input', () => {
     saveUtf8.hidden = true;
 });
 
+// Copies the text area's text: through the clipboard, or else (a browser
+// without that interface, or one that refuses it for the moment) as Ctrl+C
+// does, from a selection of the whole text; the focus and the selection that
+// were there come back.
+async function copyText() {
+    try {
+        await navigator.clipboard.writeText(output.value);
+        return true;
+    } catch (e) {
+        const focus = document.activeElement;
+        const [start, end] = [output.selectionStart, output.selectionEnd];
+        output.focus();
+        output.select();
+        const copied = document.execCommand('copy');
+        output.setSelectionRange(start, end);
+        focus?.focus();
+        return copied;
+    }
+}
+
 $('copy').addEventListener('click', async () => {
     if (output.value === '') {
         say('Nessun testo da copiare.');
         return;
     }
-    try {
-        await navigator.clipboard.writeText(output.value);
+    if (await copyText()) {
         say('Testo copiato negli appunti.');
-    } catch (e) {
+    } else {
         say('Copia non riuscita: selezionare il testo e copiarlo da tastiera.', true);
     }
 });

@@ -61,11 +61,19 @@ async function download(page, action) {
 }
 
 async function statusShows(page, pattern) {
-    await page.waitForFunction(
-        (source) => new RegExp(source).test(document.getElementById('status').textContent),
-        pattern.source,
-        { timeout: 10000 },
-    );
+    try {
+        await page.waitForFunction(
+            (source) => new RegExp(source).test(document.getElementById('status').textContent),
+            pattern.source,
+            { timeout: 10000 },
+        );
+    } catch (error) {
+        const [status, focus] = await page.evaluate(() => [
+            document.getElementById('status').textContent,
+            document.activeElement.id,
+        ]);
+        throw new Error(`the status shows "${status}", not ${pattern} (focus on "${focus}")`);
+    }
 }
 
 const focused = (page) => page.evaluate(() => document.activeElement.id);
@@ -198,12 +206,31 @@ describe('Genera and Salva give what blaterix-cli gives', () => {
         await page.close();
     });
 
-    test('Copia puts the text on the clipboard', async () => {
+    test('Copia puts the text on the clipboard, also where the clipboard interface fails', async () => {
         const page = await open('?seed=3');
         await page.click('#generate');
         await page.click('#copy');
         await statusShows(page, /copiato/);
-        assert.equal(await page.evaluate(() => navigator.clipboard.readText()), cliText('3', 10));
+        const clipboard = () => page.evaluate(() => navigator.clipboard.readText());
+        assert.equal(await clipboard(), cliText('3', 10));
+
+        await page.evaluate(() => navigator.clipboard.writeText('altro'));
+        await page.fill('#output', 'prima riga\nseconda');
+        await page.evaluate(() => {
+            const output = document.getElementById('output');
+            output.setSelectionRange(2, 5);
+            navigator.clipboard.writeText = () => Promise.reject(new Error('not now'));
+        });
+        await page.focus('#copy');
+        await page.keyboard.press('Enter');
+        await statusShows(page, /copiato/);
+        assert.equal(await clipboard(), 'prima riga\nseconda');
+        assert.equal(await focused(page), 'copy');
+        const selection = await page.evaluate(() => {
+            const output = document.getElementById('output');
+            return [output.selectionStart, output.selectionEnd];
+        });
+        assert.deepEqual(selection, [2, 5]);
         await page.close();
     });
 
@@ -286,6 +313,7 @@ describe('the keyboard', () => {
         const saved = await download(page, () => page.keyboard.press('Enter'));
         assert.ok(saved.bytes.equals(cliBytes('0', 3)));
         await page.keyboard.press('Tab');
+        assert.equal(await focused(page), 'copy');
         await page.keyboard.press('Space');
         await statusShows(page, /copiato/);
         await page.keyboard.press('Tab');
