@@ -473,9 +473,13 @@ std::optional<Usage> StyleFor(const Request& request, bool terminal, CliStyle& s
         return Usage{Quoted(request.format.given) + " writes UTF-8 only, not " +
                      Quoted(request.encoding.given)};
     }
-    if (format == CliFormat::Json && request.layout.value && layout != CliLayout::Lines) {
+    // json has one layout of its own: any other, or a paragraph's size, is refused.
+    const std::string& notForJson = request.layout.value && layout != CliLayout::Lines
+                                        ? request.layout.given
+                                        : request.perParagraph.given;
+    if (format == CliFormat::Json && !notForJson.empty()) {
         return Usage{Quoted(request.format.given) + " writes one sentence per line; it takes no " +
-                     Quoted(request.layout.given)};
+                     Quoted(notForJson)};
     }
     if (request.perParagraph.value && layout != CliLayout::Paragraphs) {
         return Usage{Quoted(request.perParagraph.given) + " needs '--layout=paragraphs'"};
@@ -641,9 +645,10 @@ int RunCli(int argc, char** argv, std::FILE* out, std::FILE* err) {
     const float seed =
         request.seed.value ? *request.seed.value : static_cast<float>(ClockSeconds());
     RandomSeed(seed);
-    if (request.printSeed) {
-        std::fprintf(err, "%s\n", SeedText(seed).c_str());
-        std::fflush(err);
+    // A seed that does not get there fails the run like any other write: it could
+    // not be repeated. Nothing has been written to out then.
+    if (request.printSeed && !WriteAll(err, SeedText(seed) + "\n")) {
+        return WriteError(err);
     }
 
     // The writer hands over whole chunks; a stream buffer would only split

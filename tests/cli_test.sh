@@ -154,6 +154,9 @@ option_errors=(
     "conflicting seeds '-0' and '0'|-s|-0|--seed=0"
     "'--format=html' writes UTF-8 only, not '--encoding=cp1252'|--format=html|--encoding=cp1252"
     "'--format=json' writes one sentence per line; it takes no '--layout=paragraphs'|--format=json|--layout=paragraphs"
+    "'--format=json' writes one sentence per line; it takes no '--layout=blocks'|--format=json|--layout=blocks"
+    "'--format=json' writes one sentence per line; it takes no '--sentences-per-paragraph=2'|--format=json|--sentences-per-paragraph=2"
+    "'--format=json' writes one sentence per line; it takes no '--sentences-per-paragraph=2'|--layout=lines|--sentences-per-paragraph=2|--format=json"
     "'--sentences-per-paragraph=3' needs '--layout=paragraphs'|--sentences-per-paragraph=3"
     "'--sentences-per-paragraph=3' needs '--layout=paragraphs'|--layout=lines|--sentences-per-paragraph=3"
 )
@@ -195,6 +198,18 @@ for given in "" "--seed=0.1" "--seed=-0" "--seed=86399.999" "--seed=1e-45" "--se
         grep -qxE -- '-?[0-9]+(\.[0-9]+)?(e[-+][0-9]+)?' "$scratch/err"
     run --seed "$printed" 3
     check "--seed '$printed' reproduces the run with $label" cmp -s "$scratch/first" "$scratch/out"
+done
+# A seed that cannot be written fails the run, as the sentences would, before
+# any sentence is written: a later run could not repeat this one.
+for where in "a full device" "a closed stream"; do
+    if [ "$where" = "a full device" ]; then
+        "${cli[@]}" --print-seed 3 >"$scratch/out" 2>/dev/full </dev/null
+    else
+        "${cli[@]}" --print-seed 3 >"$scratch/out" 2>&- </dev/null
+    fi
+    rc=$?
+    check "--print-seed into $where exits 1 (got $rc)" test "$rc" -eq 1
+    check "--print-seed into $where writes no sentence" test ! -s "$scratch/out"
 done
 run --print-seed --seed=0.1 0
 check "--print-seed 0.1 prints 0.1" test "$(cat "$scratch/err")" = 0.1
