@@ -79,7 +79,8 @@ done
 
 # --- Counts read as the count box reads them ----------------------------------
 count_cases=("2|2.5" "4|3.5" "16|&H10" "1000|1e3" "0|0" "0|-0" "0|-.4" "7|007" "15|&17"
-    "255|&HFF?" "1|1e" "5|5.")
+    "255|&HFF?" "1|1e" "5|5." "3|"$'\t'"3" "1000|1D3" "15|&Q17" "16|&H10%" "16|&H10&&"
+    "16|&H10???" "32768|&H8000&" "2|2.5000000000000000001")
 for row in "${count_cases[@]}"; do
     split_row "$row"
     run --layout=lines -s1 -- "${args[@]}"
@@ -106,8 +107,8 @@ usage_error() { # usage_error WANTED-TEXT ARGS...
 refused_counts=(
     "not a number|ten" "not a number|" "not a number|abc" "not a number|-" "not a number|&H"
     "'abc' after the number|3abc" "' ' after the number|5 " "'G' after the number|&H1G"
-    "'x' after the number|1e3x" "'.3' after the number|1.2.3"
-    "below 0|-5" "below 0|-0.6" "below 0|&HFFFF"
+    "'x' after the number|1e3x" "'.3' after the number|1.2.3" "'?' after the number|&H10????"
+    "below 0|-5" "below 0|-0.6" "below 0|&HFFFF" "below 0|&H8000"
     "above 2147483647|2147483648" "above 2147483647|2147483647.5" "above 2147483647|4294967297"
     "above 2147483647|9e9" "above 2147483647|1e5000" "above 2147483647|&HFFFFFFFF&&"
     "above 2147483647|&H10000000000000000"
