@@ -156,7 +156,7 @@ if command -v zsh >/dev/null; then
     check "compinit takes _blaterix-cli for blaterix-cli (got '$found')" test "$found" = _blaterix-cli
 
     # What it offers in context, with zsh's completion builtins stood in for:
-    # compadd prints the values, _arguments the long options of its specs.
+    # compadd prints the values, _arguments the long options it is given.
     # shellcheck disable=SC2016 # zsh expands these, not this shell
     zsh_script='
 fpath=("$1" $fpath)
@@ -167,10 +167,10 @@ compset() { : }
 compadd() { print -r -- "${argv[$argv[(i)--]+1,-1]}" }
 _message() { print -r -- "(message)" }
 _arguments() {
-    local spec
+    local argument
     local -a names
-    for spec in $argv; do
-        [[ $spec == (#b)*(--[a-z0-9-]##)(=|)\[* ]] && names+=($match[1])
+    for argument in $argv; do
+        [[ $argument == (#b)*(--[a-z0-9-]##)(=|)\[* ]] && names+=($match[1])
     done
     print -r -- "$names"
 }
