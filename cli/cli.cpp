@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #ifdef _WIN32
 #include <io.h>
@@ -30,46 +31,61 @@ namespace {
 
 constexpr const char* kProgram = "blaterix-cli";
 
-constexpr const char* kUsage =
-    "Usage: blaterix-cli [OPTION]... [COUNT]\n"
-    "Write COUNT sentences of Italian bureaucratic jargon (default 10).\n"
-    "\n"
-    "  -n, --count=N          how many sentences, as COUNT\n"
-    "  -s, --seed=S           start the generator from S seconds after midnight\n"
-    "                         (default: the local time of day)\n"
-    "      --print-seed       write the seed used to standard error, as a number\n"
-    "                         that --seed takes back\n"
-    "      --encoding=ENC     cp1252 or utf-8\n"
-    "      --eol=EOL          crlf or lf\n"
-    "      --utf8             the same as --encoding=utf-8 --eol=lf\n"
-    "      --layout=LAYOUT    blocks: the program's own, three spaces, the sentence,\n"
-    "                           a space and an empty line;\n"
-    "                         lines: one sentence per line;\n"
-    "                         paragraphs: sentences joined by spaces, an empty line\n"
-    "                           between paragraphs\n"
-    "      --sentences-per-paragraph=K\n"
-    "                         sentences in a paragraph (default 5)\n"
-    "      --format=FORMAT    text; html: one <p> element per sentence, or per\n"
-    "                         paragraph; json: JSON Lines, one object per sentence\n"
-    "                         with its text and its seven rows\n"
-    "  -h, --help             show this help and exit\n"
-    "  -V, --version          show the version and exit\n"
-    "\n"
-    "COUNT is read as Blaterix reads its count box: 2.5 gives 2, 3.5 gives 4,\n"
-    "&H10 gives 16 and 1e3 gives 1000. It must come to a whole number from 0 to\n"
-    "2147483647, with nothing after the number.\n"
-    "\n"
-    "The seed is a time of day in seconds, which the generator keeps as a 32-bit\n"
-    "float: -0 and 0 differ, 86400 and fractions count, and seeds that round to\n"
-    "the same float give the same sentences.\n"
-    "\n"
-    "On a terminal the default is UTF-8 with LF line ends; into a file or a pipe\n"
-    "it is the program's own bytes, Windows-1252 with CR LF, as \"Salva\" writes\n"
-    "them after \"Genera\". html and json are UTF-8 with LF unless told otherwise.\n"
-    "The same seed gives the same sentences in every layout and format.\n"
-    "\n"
-    "Exit status: 0 on success, 1 when the output cannot be written, 2 for a\n"
-    "wrong command line.\n";
+// What --help writes.
+std::string UsageText() {
+    const std::string count = std::to_string(kCliDefaultCount);
+    const std::string perParagraph = std::to_string(kCliDefaultPerParagraph);
+    return "Usage: blaterix-cli [OPTION]... [COUNT]\n"
+           "Write COUNT sentences of Italian bureaucratic jargon (default " +
+           count +
+           ").\n"
+           "\n"
+           "  -n, --count=N          how many sentences, as COUNT\n"
+           "  -s, --seed=S           start the generator from S seconds after midnight\n"
+           "                         (default: the local time of day)\n"
+           "      --print-seed       write the seed used to standard error, as a number\n"
+           "                         that --seed takes back\n"
+           "      --encoding=ENC     cp1252 (or windows-1252) or utf-8 (or utf8)\n"
+           "      --eol=EOL          crlf or lf\n"
+           "      --utf8             the same as --encoding=utf-8 --eol=lf\n"
+           "      --layout=LAYOUT    blocks: the program's own, three spaces, the sentence,\n"
+           "                           a space and an empty line;\n"
+           "                         lines: one sentence per line;\n"
+           "                         paragraphs: sentences joined by spaces, an empty line\n"
+           "                           between paragraphs\n"
+           "      --sentences-per-paragraph=K\n"
+           "                         sentences in a paragraph (default " +
+           perParagraph +
+           ")\n"
+           "      --format=FORMAT    text; html: one <p> element per sentence, or per\n"
+           "                         paragraph; json: JSON Lines, one object per sentence\n"
+           "                         with its text and its seven rows; it takes no\n"
+           "                         --layout but lines\n"
+           "  -h, --help             show this help and exit\n"
+           "  -V, --version          show the version and exit\n"
+           "\n"
+           "COUNT is read as Blaterix reads its count box: leading blanks are skipped,\n"
+           "2.5 gives 2 and 3.5 gives 4 (halves go to the even number), 1e3 and 1D3\n"
+           "give 1000, and digits after the first 18 significant ones count as zeros.\n"
+           "&H, &O (or &Q, or & before a digit) and &B start hexadecimal, octal and\n"
+           "binary numbers, which may end in %, &, &&, ?, ?? or ???: &H10 gives 16;\n"
+           "&HFFFF is -1 (a signed 16-bit number, so refused), while &HFFFF& and\n"
+           "&H0FFFF are 65535. It must come to a whole number from 0 to 2147483647,\n"
+           "with nothing after the number.\n"
+           "\n"
+           "The seed is a time of day in seconds, which the generator keeps as a 32-bit\n"
+           "float: -0 and 0 differ, 86400 and fractions count, and seeds that round to\n"
+           "the same float give the same sentences.\n"
+           "\n"
+           "On a terminal the default is UTF-8 with LF line ends; into a file or a pipe\n"
+           "it is the program's own bytes, Windows-1252 with CR LF, as \"Salva\" writes\n"
+           "them after \"Genera\". html and json are always UTF-8, with LF line ends\n"
+           "unless --eol says otherwise. The same seed gives the same sentences in every\n"
+           "layout and format.\n"
+           "\n"
+           "Exit status: 0 on success, 1 when the output cannot be written, 2 for a\n"
+           "wrong command line.\n";
+}
 
 // What --version adds after the name and version.
 constexpr const char* kLicence = "Copyright (c) 2026 The Blaterix developers\n"
@@ -118,14 +134,18 @@ std::string Quoted(std::string_view text) {
     return "'" + std::string(text) + "'";
 }
 
-// A setting that the command line may give more than once, but only with one value.
+// A setting that the command line may give more than once, but only with one value. Values
+// compare bit for bit, so -0 and 0 are different seeds.
 template <class T> struct Setting {
-    std::optional<T> value;
-    std::string given; // how it was given, for messages
+    static_assert(std::is_scalar_v<T>, "no padding bits to compare");
+    const char* kind; // what a conflict calls two of them: "options", "counts", "seeds"
+    std::optional<T> value{};
+    std::string given{}; // how it was given, for messages
 
     std::optional<Usage> Set(T v, std::string how) {
-        if (value && *value != v) {
-            return Usage{"conflicting options " + Quoted(given) + " and " + Quoted(how)};
+        if (value && std::memcmp(&*value, &v, sizeof v) != 0) {
+            return Usage{std::string("conflicting ") + kind + " " + Quoted(given) + " and " +
+                         Quoted(how)};
         }
         value = v;
         given = std::move(how);
@@ -280,74 +300,54 @@ std::optional<int32_t> ReadPositive(std::string_view text) {
     return value;
 }
 
-// The long option that "--name" or "--name=value" names, in full or by a unique
-// abbreviation; null when none does. ambiguous lists the names when several do.
-const option* LongOption(std::string_view arg, std::string& ambiguous) {
-    const std::string_view name = arg.substr(2, arg.find('=') - 2);
-    const option* found = nullptr;
-    int matches = 0;
-    for (const option* o = kOptions; o->name != nullptr && !name.empty(); ++o) {
-        const std::string_view full = o->name;
-        if (full == name) {
-            ambiguous.clear();
-            return o;
-        }
-        if (full.starts_with(name)) {
-            found = o;
-            ++matches;
-            ambiguous += " '--" + std::string(full) + "'";
-        }
-    }
-    if (matches != 1) {
-        return nullptr;
-    }
-    ambiguous.clear();
-    return found;
-}
-
-// What was wrong with the option that getopt_long refused (code '?' or ':').
-// After a long option optind has moved past it; a short one may still be
-// inside the element at optind, so the element before it is a long option's
-// only when it names the option that optopt reports.
-Usage RefusedOption(int code, int argc, char** argv) {
-    const std::string_view arg = optind >= 2 && optind - 1 < argc ? argv[optind - 1] : "";
-    if (arg.starts_with("--")) {
-        std::string ambiguous;
-        const option* o = LongOption(arg, ambiguous);
-        if (!ambiguous.empty() && optopt == 0) {
-            return {"option " + Quoted(arg) + " is ambiguous; possibilities:" + ambiguous};
-        }
-        if (o == nullptr && optopt == 0) {
-            return {"unrecognized option " + Quoted(arg)};
-        }
-        if (o != nullptr && (optopt == 0 || optopt == o->val)) {
-            const std::string full = "--" + std::string(o->name);
-            if (o->has_arg == no_argument) {
-                return {"option " + Quoted(full) + " doesn't allow an argument"};
+// The one line for an option that getopt_long refused (code '?' or ':'). optopt is 0
+// for a long option that is unknown or ambiguous, the option's code for a long one
+// whose argument is wrong, the letter for a short one. element is the command line's
+// element before optind: a refused long option's own, while a refused short one may
+// still be inside the element at optind, after a long option.
+Usage RefusedOption(int code, std::string_view element) {
+    const bool isLong = element.starts_with("--");
+    if (isLong && optopt == 0) {
+        const std::string_view name = element.substr(2, element.find('=') - 2);
+        // getopt_long found no exact name and no unique abbreviation: the name
+        // is ambiguous when it begins two or more, unknown otherwise.
+        std::string possibilities;
+        int matches = 0;
+        for (const option* o = kOptions; o->name != nullptr && !name.empty(); ++o) {
+            if (std::string_view(o->name).starts_with(name)) {
+                possibilities += " '--" + std::string(o->name) + "'";
+                ++matches;
             }
-            return {"option " + Quoted(full) + " requires an argument"};
+        }
+        if (matches > 1) {
+            return {"option " + Quoted(element) + " is ambiguous; possibilities:" + possibilities};
+        }
+        return {"unrecognized option " + Quoted(element)};
+    }
+    for (const option* o = kOptions; isLong && o->name != nullptr; ++o) {
+        if (o->val == optopt) {
+            const std::string full = Quoted("--" + std::string(o->name));
+            return {"option " + full +
+                    (o->has_arg == no_argument ? " doesn't allow an argument"
+                                               : " requires an argument")};
         }
     }
     const char letter = static_cast<char>(optopt);
-    if (code == ':') {
-        return {"option requires an argument -- " + Quoted(std::string_view(&letter, 1))};
-    }
-    return {"invalid option -- " + Quoted(std::string_view(&letter, 1))};
+    return {(code == ':' ? "option requires an argument -- " : "invalid option -- ") +
+            Quoted(std::string_view(&letter, 1))};
 }
 
 // What the command line asks for.
 struct Request {
     enum class Action { Write, Help, Version } action = Action::Write;
-    std::optional<int32_t> count;
-    std::string countGiven;
-    std::optional<float> seed;
-    std::string seedGiven;
+    Setting<int32_t> count{.kind = "counts"};
+    Setting<float> seed{.kind = "seeds"};
     bool printSeed = false;
-    Setting<CliEncoding> encoding;
-    Setting<CliEol> eol;
-    Setting<CliLayout> layout;
-    Setting<CliFormat> format;
-    Setting<int32_t> perParagraph;
+    Setting<CliEncoding> encoding{.kind = "options"};
+    Setting<CliEol> eol{.kind = "options"};
+    Setting<CliLayout> layout{.kind = "options"};
+    Setting<CliFormat> format{.kind = "options"};
+    Setting<int32_t> perParagraph{.kind = "options"};
 };
 
 std::optional<Usage> SetCount(Request& request, const char* text) {
@@ -356,12 +356,7 @@ std::optional<Usage> SetCount(Request& request, const char* text) {
     if (!count) {
         return Usage{problem};
     }
-    if (request.count && *request.count != *count) {
-        return Usage{"conflicting counts " + Quoted(request.countGiven) + " and " + Quoted(text)};
-    }
-    request.count = count;
-    request.countGiven = text;
-    return std::nullopt;
+    return request.count.Set(*count, text);
 }
 
 template <class T, std::size_t N>
@@ -391,14 +386,7 @@ std::optional<Usage> ParseOption(Request& request, int code, const char* value) 
             return Usage{"invalid seed " + Quoted(value) +
                          ": not a decimal number of seconds within the range of a 32-bit float"};
         }
-        // Compared bit for bit: -0 and 0 are different seeds.
-        if (request.seed && std::memcmp(&*request.seed, &*seed, sizeof(float)) != 0) {
-            return Usage{"conflicting seeds " + Quoted(request.seedGiven) + " and " +
-                         Quoted(value)};
-        }
-        request.seed = seed;
-        request.seedGiven = value;
-        return std::nullopt;
+        return request.seed.Set(*seed, value);
     }
     case kPrintSeed:
         request.printSeed = true;
@@ -451,7 +439,7 @@ std::optional<Usage> ParseCommandLine(int argc, char** argv, Request& request) {
             break;
         }
         if (code == '?' || code == ':') {
-            return RefusedOption(code, argc, argv);
+            return RefusedOption(code, optind >= 2 && optind <= argc ? argv[optind - 1] : "");
         }
         if (code == 'h') {
             request.action = Request::Action::Help;
@@ -478,15 +466,20 @@ std::optional<Usage> ParseCommandLine(int argc, char** argv, Request& request) {
 
 // The style that the request asks for, with the defaults for where out goes.
 std::optional<Usage> StyleFor(const Request& request, bool terminal, CliStyle& style) {
-    const CliFormat format = request.format.value.value_or(CliFormat::Text);
-    const CliLayout layout = request.layout.value.value_or(CliLayout::Blocks);
+    const CliStyle defaults;
+    const CliFormat format = request.format.value.value_or(defaults.format);
+    const CliLayout layout = request.layout.value.value_or(defaults.layout);
     if (format != CliFormat::Text && request.encoding.value == CliEncoding::Cp1252) {
         return Usage{Quoted(request.format.given) + " writes UTF-8 only, not " +
                      Quoted(request.encoding.given)};
     }
-    if (format == CliFormat::Json && request.layout.value && layout != CliLayout::Lines) {
+    // json has one layout of its own: any other, or a paragraph's size, is refused.
+    const std::string& notForJson = request.layout.value && layout != CliLayout::Lines
+                                        ? request.layout.given
+                                        : request.perParagraph.given;
+    if (format == CliFormat::Json && !notForJson.empty()) {
         return Usage{Quoted(request.format.given) + " writes one sentence per line; it takes no " +
-                     Quoted(request.layout.given)};
+                     Quoted(notForJson)};
     }
     if (request.perParagraph.value && layout != CliLayout::Paragraphs) {
         return Usage{Quoted(request.perParagraph.given) + " needs '--layout=paragraphs'"};
@@ -494,7 +487,7 @@ std::optional<Usage> StyleFor(const Request& request, bool terminal, CliStyle& s
     const bool text = format == CliFormat::Text;
     style.format = format;
     style.layout = layout;
-    style.perParagraph = request.perParagraph.value.value_or(5);
+    style.perParagraph = request.perParagraph.value.value_or(defaults.perParagraph);
     style.encoding = request.encoding.value.value_or(terminal || !text ? CliEncoding::Utf8
                                                                        : CliEncoding::Cp1252);
     style.eol = request.eol.value.value_or(terminal || !text ? CliEol::Lf : CliEol::CrLf);
@@ -635,7 +628,7 @@ int RunCli(int argc, char** argv, std::FILE* out, std::FILE* err) {
         return Report(err, *problem);
     }
     if (request.action == Request::Action::Help) {
-        return WriteAll(out, kUsage) ? 0 : WriteError(err);
+        return WriteAll(out, UsageText()) ? 0 : WriteError(err);
     }
     if (request.action == Request::Action::Version) {
         return WriteAll(out, std::string(kProgram) + " " + BLATERIX_VERSION + "\n" + kLicence)
@@ -649,11 +642,13 @@ int RunCli(int argc, char** argv, std::FILE* out, std::FILE* err) {
         return Report(err, *problem);
     }
 
-    const float seed = request.seed ? *request.seed : static_cast<float>(ClockSeconds());
+    const float seed =
+        request.seed.value ? *request.seed.value : static_cast<float>(ClockSeconds());
     RandomSeed(seed);
-    if (request.printSeed) {
-        std::fprintf(err, "%s\n", SeedText(seed).c_str());
-        std::fflush(err);
+    // A seed that does not get there fails the run like any other write: it could
+    // not be repeated. Nothing has been written to out then.
+    if (request.printSeed && !WriteAll(err, SeedText(seed) + "\n")) {
+        return WriteError(err);
     }
 
     // The writer hands over whole chunks; a stream buffer would only split
@@ -665,7 +660,7 @@ int RunCli(int argc, char** argv, std::FILE* out, std::FILE* err) {
     sink.codePage =
         style.encoding == CliEncoding::Cp1252 && style.format == CliFormat::Text ? 1252 : CP_UTF8;
 #endif
-    if (!WriteTo(sink, request.count.value_or(10), ShapeOf(style))) {
+    if (!WriteTo(sink, request.count.value.value_or(kCliDefaultCount), ShapeOf(style))) {
         return WriteError(err);
     }
     return 0;

@@ -12,6 +12,13 @@
 // How many bytes the writer hands to the stream at a time.
 constexpr std::size_t kCliChunkSize = 1 << 16;
 
+// How many sentences blaterix-cli writes when no count is given: as many as the
+// program's count box starts with.
+constexpr int32_t kCliDefaultCount = 10;
+
+// How many sentences make a paragraph when --sentences-per-paragraph is not given.
+constexpr int32_t kCliDefaultPerParagraph = 5;
+
 enum class CliEncoding { Cp1252, Utf8 };
 enum class CliEol { CrLf, Lf };
 enum class CliLayout { Blocks, Lines, Paragraphs };
@@ -23,10 +30,11 @@ struct CliStyle {
     CliEol eol = CliEol::CrLf;
     CliLayout layout = CliLayout::Blocks;
     CliFormat format = CliFormat::Text;
-    int32_t perParagraph = 5;
+    int32_t perParagraph = kCliDefaultPerParagraph;
 };
 
-// The shape in which a style lays out its sentences (html and json are always UTF-8).
+// The shape in which a style lays out its sentences (html and json are always UTF-8); the
+// blocks of text are the program's own (BlockShape) with the style's line ends.
 TextShape ShapeOf(const CliStyle& style);
 
 // The seed that a --seed text names: a decimal number of seconds (sign, digits with at most one

@@ -55,6 +55,21 @@ std::optional<float> ReadSeed(const char* text) {
     return value;
 }
 
+namespace {
+
+// piece without its CRs: CR LF becomes LF.
+TextPiece WithoutCr(const TextPiece& piece) {
+    TextPiece lf{};
+    for (std::size_t i = 0; i < piece.size; ++i) {
+        if (piece.bytes[i] != '\r') {
+            lf.bytes[lf.size++] = piece.bytes[i];
+        }
+    }
+    return lf;
+}
+
+} // namespace
+
 TextShape ShapeOf(const CliStyle& style) {
     const bool crlf = style.eol == CliEol::CrLf;
     const std::string_view eol = crlf ? "\r\n" : "\n";
@@ -66,8 +81,9 @@ TextShape ShapeOf(const CliStyle& style) {
     case CliFormat::Text:
         shape.form = style.encoding == CliEncoding::Cp1252 ? PhraseForm::Cp1252 : PhraseForm::Utf8;
         if (style.layout == CliLayout::Blocks) {
-            shape.open = MakePiece("   ");
-            shape.close = MakePiece(" ", crlf ? "\r\n\r\n" : "\n\n");
+            const TextShape blocks = BlockShape();
+            shape.open = blocks.open;
+            shape.close = crlf ? blocks.close : WithoutCr(blocks.close);
         } else {
             shape.close = MakePiece(eol);
             if (paragraphs) {

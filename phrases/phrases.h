@@ -18,7 +18,8 @@ enum class PhraseForm {
     Json,   // UTF-8, escaped for a JSON string
 };
 
-// Nothing to do: the table is built into the program. Start-up still calls it first.
+// Called first at start-up. Has nothing to do, since the table is built into the program and
+// usable from the start; keeping the function and that call is deliberate.
 void FillPhraseTable();
 
 // The fragment at (column 1..7, row 1..10); empty outside that range.
@@ -68,7 +69,7 @@ struct TextRun {
 // Writes the run's next sentences from p on while p <= limit, seven draws each; returns the end.
 char* WriteShaped(char* p, const char* limit, const TextShape& shape, TextRun& run);
 
-// How many bytes from limit on WriteShaped may touch.
+// How many bytes from limit on WriteShaped may touch when it writes in shape's form.
 std::size_t ShapedRoom(const TextShape& shape);
 
 // Appends count sentences in the given shape to out; throws std::bad_alloc when they cannot be

@@ -61,6 +61,7 @@ bytes_cases=(
     "seed0-3.paragraphs2.html|--format=html|--layout=paragraphs|--sentences-per-paragraph|2|-s0|3"
     "seed0-3.jsonl|--format=json|-s0|3"
     "seed0-3.jsonl|--format=json|--layout=lines|--utf8|-s0|3"
+    "seed0-3.jsonl|--format=json|--form=JSON|--f|Json|-s0|3"
     "seed0-3.crlf.jsonl|--format=json|--eol=crlf|-s0|3"
     "/dev/null|-s0|0"
     "/dev/null|-s0|--|-0"
@@ -78,7 +79,8 @@ done
 
 # --- Counts read as the count box reads them ----------------------------------
 count_cases=("2|2.5" "4|3.5" "16|&H10" "1000|1e3" "0|0" "0|-0" "0|-.4" "7|007" "15|&17"
-    "255|&HFF?" "1|1e" "5|5.")
+    "255|&HFF?" "1|1e" "5|5." "3|"$'\t'"3" "1000|1D3" "15|&Q17" "16|&H10%" "16|&H10&&"
+    "16|&H10???" "32768|&H8000&" "2|2.5000000000000000001")
 for row in "${count_cases[@]}"; do
     split_row "$row"
     run --layout=lines -s1 -- "${args[@]}"
@@ -105,8 +107,8 @@ usage_error() { # usage_error WANTED-TEXT ARGS...
 refused_counts=(
     "not a number|ten" "not a number|" "not a number|abc" "not a number|-" "not a number|&H"
     "'abc' after the number|3abc" "' ' after the number|5 " "'G' after the number|&H1G"
-    "'x' after the number|1e3x" "'.3' after the number|1.2.3"
-    "below 0|-5" "below 0|-0.6" "below 0|&HFFFF"
+    "'x' after the number|1e3x" "'.3' after the number|1.2.3" "'?' after the number|&H10????"
+    "below 0|-5" "below 0|-0.6" "below 0|&HFFFF" "below 0|&H8000"
     "above 2147483647|2147483648" "above 2147483647|2147483647.5" "above 2147483647|4294967297"
     "above 2147483647|9e9" "above 2147483647|1e5000" "above 2147483647|&HFFFFFFFF&&"
     "above 2147483647|&H10000000000000000"
@@ -129,6 +131,11 @@ option_errors=(
     "option requires an argument -- 's'|-s"
     "option requires an argument -- 'n'|--utf8|-n"
     "option '--help' doesn't allow an argument|--help=1"
+    "option '--help' doesn't allow an argument|--hel=1"
+    "option '--count' requires an argument|--cou"
+    "option '--sentences-per-paragraph' requires an argument|--layout=paragraphs|--sent"
+    "invalid option -- 'x'|--seed=0|-xV"
+    "unrecognized option '--=1'|--=1"
     "option '--utf8' doesn't allow an argument|--utf8=yes"
     "option '--e=utf-8' is ambiguous; possibilities: '--encoding' '--eol'|--e=utf-8"
     "invalid argument 'latin1' for '--encoding' (valid: cp1252, utf-8)|--encoding=latin1"
@@ -145,8 +152,12 @@ option_errors=(
     "conflicting options '--eol=crlf' and '--utf8'|--eol=crlf|--utf8"
     "conflicting options '--layout=lines' and '--layout=blocks'|--layout=lines|--layout=blocks"
     "conflicting seeds '1' and '2'|--seed|1|--seed|2"
+    "conflicting seeds '-0' and '0'|-s|-0|--seed=0"
     "'--format=html' writes UTF-8 only, not '--encoding=cp1252'|--format=html|--encoding=cp1252"
     "'--format=json' writes one sentence per line; it takes no '--layout=paragraphs'|--format=json|--layout=paragraphs"
+    "'--format=json' writes one sentence per line; it takes no '--layout=blocks'|--format=json|--layout=blocks"
+    "'--format=json' writes one sentence per line; it takes no '--sentences-per-paragraph=2'|--format=json|--sentences-per-paragraph=2"
+    "'--format=json' writes one sentence per line; it takes no '--sentences-per-paragraph=2'|--layout=lines|--sentences-per-paragraph=2|--format=json"
     "'--sentences-per-paragraph=3' needs '--layout=paragraphs'|--sentences-per-paragraph=3"
     "'--sentences-per-paragraph=3' needs '--layout=paragraphs'|--layout=lines|--sentences-per-paragraph=3"
 )
@@ -188,6 +199,18 @@ for given in "" "--seed=0.1" "--seed=-0" "--seed=86399.999" "--seed=1e-45" "--se
         grep -qxE -- '-?[0-9]+(\.[0-9]+)?(e[-+][0-9]+)?' "$scratch/err"
     run --seed "$printed" 3
     check "--seed '$printed' reproduces the run with $label" cmp -s "$scratch/first" "$scratch/out"
+done
+# A seed that cannot be written fails the run, as the sentences would, before
+# any sentence is written: a later run could not repeat this one.
+for where in "a full device" "a closed stream"; do
+    if [ "$where" = "a full device" ]; then
+        "${cli[@]}" --print-seed 3 >"$scratch/out" 2>/dev/full </dev/null
+    else
+        "${cli[@]}" --print-seed 3 >"$scratch/out" 2>&- </dev/null
+    fi
+    rc=$?
+    check "--print-seed into $where exits 1 (got $rc)" test "$rc" -eq 1
+    check "--print-seed into $where writes no sentence" test ! -s "$scratch/out"
 done
 run --print-seed --seed=0.1 0
 check "--print-seed 0.1 prints 0.1" test "$(cat "$scratch/err")" = 0.1

@@ -1,4 +1,5 @@
 #include "cli/cli.h"
+#include "random/random.h"
 
 #include <gtest/gtest.h>
 
@@ -122,24 +123,85 @@ TEST(SeedTextTest, PrintfFormIsToCharsForm) {
 #endif
 }
 
-TEST(ShapeOfTest, EveryStyleHasAShape) {
-    for (CliEncoding encoding : {CliEncoding::Cp1252, CliEncoding::Utf8}) {
-        for (CliEol eol : {CliEol::CrLf, CliEol::Lf}) {
-            for (CliLayout layout : {CliLayout::Blocks, CliLayout::Lines, CliLayout::Paragraphs}) {
-                for (CliFormat format : {CliFormat::Text, CliFormat::Html, CliFormat::Json}) {
-                    CliStyle style{encoding, eol, layout, format, 3};
-                    const TextShape shape = ShapeOf(style);
-                    EXPECT_GE(shape.perGroup, 1);
-                    const bool lf = eol == CliEol::Lf;
-                    const std::string_view close(shape.close.bytes, shape.close.size);
-                    EXPECT_TRUE(close.ends_with(lf ? "\n" : "\r\n"));
-                    EXPECT_EQ(close.ends_with("\r\n"), !lf);
-                    if (format != CliFormat::Text) {
-                        EXPECT_NE(shape.form, PhraseForm::Cp1252);
-                    }
-                }
-            }
+// The bytes that the README gives for a style, built from the table for the
+// sentences drawn as rows (seven to a sentence).
+std::string Documented(const CliStyle& style, const std::vector<std::vector<int32_t>>& drawn) {
+    const std::string end = style.eol == CliEol::Lf ? "\n" : "\r\n";
+    const bool text = style.format == CliFormat::Text;
+    const bool blocks = text && style.layout == CliLayout::Blocks;
+    const bool paragraphs =
+        style.layout == CliLayout::Paragraphs && style.format != CliFormat::Json;
+    const PhraseForm form =
+        text && style.encoding == CliEncoding::Cp1252 ? PhraseForm::Cp1252 : PhraseForm::Utf8;
+    const std::size_t perGroup = paragraphs ? static_cast<std::size_t>(style.perParagraph) : 1;
+    std::string out;
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+        std::string sentence, rows;
+        for (int column = 1; column <= kPhraseColumns; ++column) {
+            const int32_t row = drawn[i][column - 1];
+            sentence += std::string(FragmentIn(form, column, row)) + " ";
+            rows += std::to_string(row) + ",";
         }
+        sentence.pop_back();
+        rows.pop_back();
+        if (i % perGroup == 0) { // a block, a line, a paragraph or an element begins
+            if (i > 0 && text && paragraphs) {
+                out += end; // an empty line between paragraphs
+            }
+            out += style.format == CliFormat::Html   ? "<p>"
+                   : style.format == CliFormat::Json ? "{\"text\": \""
+                   : blocks                          ? "   "
+                                                     : "";
+        }
+        out += sentence;
+        if (i % perGroup != perGroup - 1 && i + 1 < drawn.size()) {
+            out += " "; // the next sentence of the paragraph follows
+        } else if (style.format == CliFormat::Html) {
+            out += "</p>" + end;
+        } else if (style.format == CliFormat::Json) {
+            out += "\", \"rows\": [" + rows + "]}" + end;
+        } else {
+            out += blocks ? " " + end + end : end;
+        }
+    }
+    return out;
+}
+
+// Every style that the command line accepts: the same sentences for the same
+// seed, and around them the bytes that the README gives. The fixtures hold
+// some of these styles; this covers the rest too (lines and paragraphs with
+// either end of line, html with CR LF or in paragraphs, json as lines).
+TEST(ShapeOfTest, EveryStyleLaysOutTheSameSentences) {
+    RandomSeed(0.0);
+    std::vector<std::vector<int32_t>> drawn(7);
+    for (std::vector<int32_t>& rows : drawn) {
+        for (int column = 1; column <= kPhraseColumns; ++column) {
+            rows.push_back(RandomRange(1, 10));
+        }
+    }
+    std::vector<CliStyle> styles;
+    for (CliEol eol : {CliEol::CrLf, CliEol::Lf}) {
+        for (CliLayout layout : {CliLayout::Blocks, CliLayout::Lines, CliLayout::Paragraphs}) {
+            // Paragraphs of three: the last one is short.
+            styles.push_back({CliEncoding::Cp1252, eol, layout, CliFormat::Text, 3});
+            styles.push_back({CliEncoding::Utf8, eol, layout, CliFormat::Text, 3});
+            styles.push_back({CliEncoding::Utf8, eol, layout, CliFormat::Html, 3});
+        }
+        // json with no --layout, or with the one it takes.
+        styles.push_back({CliEncoding::Utf8, eol, CliLayout::Blocks, CliFormat::Json, 3});
+        styles.push_back({CliEncoding::Utf8, eol, CliLayout::Lines, CliFormat::Json, 3});
+    }
+    for (const CliStyle& style : styles) {
+        SCOPED_TRACE(testing::Message()
+                     << "format " << static_cast<int>(style.format) << ", encoding "
+                     << static_cast<int>(style.encoding) << ", layout "
+                     << static_cast<int>(style.layout) << ", eol " << static_cast<int>(style.eol));
+        std::FILE* out = std::tmpfile();
+        ASSERT_NE(out, nullptr);
+        RandomSeed(0.0);
+        EXPECT_TRUE(WriteSentences(static_cast<int32_t>(drawn.size()), ShapeOf(style), out));
+        EXPECT_EQ(Contents(out), Documented(style, drawn));
+        std::fclose(out);
     }
 }
 

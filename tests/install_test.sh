@@ -56,9 +56,12 @@ while read -r option; do
 done <"$scratch/options"
 
 # bash: the script registers a completion in a fresh shell, "blaterix-cli --"
-# completes every long option, and an option's values complete after "=".
+# completes every long option where all of them are taken, and an option's
+# values complete after "=".
+# shellcheck disable=SC2016 # the fresh shell expands these, not this one
 completion_script='
 source "$1"
+shift
 registered=$(complete -p blaterix-cli) || exit 1
 echo "$registered"
 function=${registered#*-F }
@@ -73,29 +76,69 @@ complete_words() { # complete_words WORD... : COMPREPLY for the last word
     printf "%s\n" "${COMPREPLY[@]}"
 }
 echo "== --"
-complete_words blaterix-cli --
-echo "== --lay"
-complete_words blaterix-cli --lay
-echo "== --format ="
-complete_words blaterix-cli --format =
-echo "== --encoding=u"
-complete_words blaterix-cli --encoding=u
+complete_words blaterix-cli --layout=paragraphs --
+echo "== table"
+for row in "$@"; do
+    IFS="|" read -r -a fields <<<"$row|"
+    got=$(complete_words blaterix-cli "${fields[@]:1}" | tr "\n" " ")
+    printf "%s\t%s\n" "$row" "${got% }"
+done
 '
-fresh_bash -c "$completion_script" _ "$bash_completion" >"$scratch/completion" 2>&1
+# What the completion offers in context: "WANTED|WORD|...", the words after
+# the program's name, the last one being completed. bash splits "--name=value"
+# into "--name" "=" "value" (as when "=" is in COMP_WORDBREAKS, the default)
+# or keeps it whole; both must work.
+completion_cases=(
+    "--layout=|--lay"
+    "text html json|--format|="
+    "cp1252 windows-1252 utf-8 utf8|--encoding|="
+    "--encoding=utf-8 --encoding=utf8|--encoding=u"
+    "--encoding=windows-1252|--encoding=W"
+    "utf-8 utf8|--enc|=|U"
+    "--enc=utf-8 --enc=utf8|--enc=u"
+    "cp1252 windows-1252 utf-8 utf8|--enc|"
+    "utf-8 utf8|--format=html|--encoding|="
+    "utf-8 utf8|--format|=|JSON|--encoding|="
+    "cp1252 windows-1252|--encoding=Windows-1252|--encoding|="
+    "lf|--utf8|--eol|="
+    "--eol=lf|--utf8|--eol="
+    "lines|--format=json|--layout|="
+    "paragraphs|--sentences-per-paragraph=2|--layout|="
+    "|--format=json|--sentences-per-paragraph=2|--layout|="
+    "paragraphs|--layout=Paragraphs|--layout|="
+    "text html|--layout=blocks|--format|="
+    "text html|--lay|paragraphs|--form|="
+    "text|--encoding=CP1252|--format|="
+    "--sentences-per-paragraph=|--layout=paragraphs|--sen"
+    "--seed=|--se"
+    "|--sen"
+    "--utf8|--ut"
+    "|--eol=crlf|--ut"
+    "|--encoding=cp1252|--utf"
+    "|--|-"
+    "|-s0|--|--f"
+    "|-n|"
+    "|--seed|=|"
+    "|--format=json|"
+)
+fresh_bash -c "$completion_script" _ "$bash_completion" "${completion_cases[@]}" >"$scratch/completion" 2>&1
 check "bash loads the completion" test $? -eq 0
 section() { sed -n "/^== $1\$/,/^==/p" "$scratch/completion" | grep -v '^=='; }
 check "complete -p names a function for blaterix-cli" \
     grep -qx 'complete -F [_a-z]* blaterix-cli' "$scratch/completion"
 section -- | sed 's/=$//' | sort -u >"$scratch/completed"
-check "blaterix-cli --<TAB> completes every long option" cmp -s "$scratch/completed" "$scratch/options"
-check "blaterix-cli --lay<TAB> completes --layout=" test "$(section --lay)" = "--layout="
-check "--format=<TAB> offers the formats" test "$(section '--format =' | tr '\n' ' ')" = "text html json "
-check "--encoding=u<TAB> completes utf-8" test "$(section --encoding=u)" = "--encoding=utf-8"
+check "blaterix-cli --layout=paragraphs --<TAB> completes every long option" \
+    cmp -s "$scratch/completed" "$scratch/options"
+while IFS=$'\t' read -r row got; do
+    check "bash: '${row#*|}' completes to '${row%%|*}' (got '$got')" test "$got" = "${row%%|*}"
+done < <(section table)
+check "bash: every completion case ran" test "$(section table | wc -l)" -eq "${#completion_cases[@]}"
 
 # With the bash-completion package, the completion loads on demand from where
 # it was installed, as it does for a user.
 loader=/usr/share/bash-completion/bash_completion
 if [ -f "$loader" ]; then
+    # shellcheck disable=SC2016 # the fresh shell expands these, not this one
     fresh_bash -c 'source "$1"; XDG_DATA_DIRS=$2 __load_completion blaterix-cli; complete -p blaterix-cli' \
         _ "$loader" "$stage/usr/share" >"$scratch/loaded" 2>&1
     check "bash-completion finds the installed completion" \
@@ -106,10 +149,62 @@ fi
 if command -v zsh >/dev/null; then
     zsh -n "$zsh_completion"
     check "the zsh completion parses" test $? -eq 0
+    # shellcheck disable=SC2016 # zsh expands these, not this shell
     found=$(env -i PATH="$PATH" HOME="$scratch" zsh -f -c \
         'fpath=("$1" $fpath); autoload -U compinit; compinit -u -d "$2"; print -r -- $_comps[blaterix-cli]' \
         _ "${zsh_completion%/*}" "$scratch/zcompdump" 2>&1)
     check "compinit takes _blaterix-cli for blaterix-cli (got '$found')" test "$found" = _blaterix-cli
+
+    # What it offers in context, with zsh's completion builtins stood in for:
+    # compadd prints the values, _arguments the long options it is given.
+    # shellcheck disable=SC2016 # zsh expands these, not this shell
+    zsh_script='
+fpath=("$1" $fpath)
+shift
+autoload -Uz _blaterix-cli
+setopt extendedglob
+compset() { : }
+compadd() { print -r -- "${argv[$argv[(i)--]+1,-1]}" }
+_message() { print -r -- "(message)" }
+_arguments() {
+    local argument
+    local -a names
+    for argument in $argv; do
+        [[ $argument == (#b)*(--[a-z0-9-]##)(=|)\[* ]] && names+=($match[1])
+    done
+    print -r -- "$names"
+}
+for row in "$@"; do
+    words=(blaterix-cli "${(@)${(@s:|:)row}[2,-1]}")
+    CURRENT=$#words
+    PREFIX=$words[-1]
+    printf "%s\t%s\n" "$row" "$(_blaterix-cli)"
+done
+'
+    all="--count --seed --print-seed --encoding --eol --layout --format --help --version"
+    zsh_cases=(
+        "utf-8 utf8|--format=html|--encoding="
+        "cp1252 windows-1252 utf-8 utf8|--enc="
+        "cp1252 windows-1252 utf-8 utf8|--enc|u"
+        "lines|--format=JSON|--layout="
+        "|--format=json|--sent=2|--layout="
+        "paragraphs|--sen=2|--lay="
+        "lf|--utf8|--eol="
+        "text html|--layout=blocks|--format="
+        "text|--encoding=Windows-1252|--format="
+        "(message)|-n|"
+        "$all --utf8|--"
+        "$all --utf8 --sentences-per-paragraph|--layout|paragraphs|--"
+        "$all|--eol=crlf|--"
+        "|--|-"
+    )
+    env -i PATH="$PATH" HOME="$scratch" zsh -f -c "$zsh_script" _ "${zsh_completion%/*}" \
+        "${zsh_cases[@]}" >"$scratch/zsh" 2>&1
+    check "zsh runs the completion" test $? -eq 0
+    while IFS=$'\t' read -r row got; do
+        check "zsh: '${row#*|}' offers '${row%%|*}' (got '$got')" test "$got" = "${row%%|*}"
+    done <"$scratch/zsh"
+    check "zsh: every completion case ran" test "$(wc -l <"$scratch/zsh")" -eq "${#zsh_cases[@]}"
 fi
 
 finish install

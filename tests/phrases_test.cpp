@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <limits>
 #include <string>
@@ -309,23 +310,39 @@ TEST_F(PhrasesTest, RowsOfTenAreWrittenInFull) {
 }
 
 TEST_F(PhrasesTest, WritingInSmallStepsGivesTheSameBytes) {
-    const TextShape shape = Shape(PhraseForm::Cp1252, "", " ", "\r\n", "\r\n", 4);
-    RandomSeed(1.0);
-    std::string whole;
-    AppendShaped(whole, shape, 50);
+    // Every form, and every kind of piece: groups, pieces between them, rows.
+    const TextShape shapes[] = {
+        Shape(PhraseForm::Cp1252, "", " ", "\r\n", "\r\n", 4),
+        Shape(PhraseForm::Utf8, "   ", "", " \n\n", "", 1),
+        Shape(PhraseForm::Html, "<p>", " ", "</p>\n", "\n", 3),
+        Shape(PhraseForm::Json, "{\"text\": \"", "", "]}\n", "", 1, "\", \"rows\": ["),
+    };
+    constexpr char kUntouched = '\x7F';
+    for (const TextShape& shape : shapes) {
+        SCOPED_TRACE(testing::Message() << "form " << static_cast<int>(shape.form));
+        RandomSeed(1.0);
+        std::string whole;
+        AppendShaped(whole, shape, 50);
 
-    // A limit at the start lets exactly one sentence through per call.
-    RandomSeed(1.0);
-    std::vector<char> buffer(whole.size() + ShapedRoom(shape));
-    TextRun run{50};
-    char* p = buffer.data();
-    int calls = 0;
-    while (run.done < run.count) {
-        p = WriteShaped(p, p, shape, run);
-        ++calls;
+        // A limit at the start lets exactly one sentence through per call, and
+        // the call touches no byte beyond ShapedRoom from there.
+        RandomSeed(1.0);
+        const std::size_t room = ShapedRoom(shape);
+        std::vector<char> buffer(whole.size() + room);
+        char* const end = buffer.data() + buffer.size();
+        TextRun run{50};
+        char* p = buffer.data();
+        int calls = 0;
+        while (run.done < run.count) {
+            char* const limit = p;
+            std::fill(limit, end, kUntouched);
+            p = WriteShaped(p, limit, shape, run);
+            ++calls;
+            ASSERT_EQ(std::count(limit + room, end, kUntouched), end - (limit + room)) << calls;
+        }
+        EXPECT_EQ(calls, 50);
+        EXPECT_EQ(std::string(buffer.data(), p), whole);
     }
-    EXPECT_EQ(calls, 50);
-    EXPECT_EQ(std::string(buffer.data(), p), whole);
 }
 
 TEST_F(PhrasesTest, PiecesHoldSixteenBytes) {
