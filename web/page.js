@@ -199,5 +199,15 @@ $('about').addEventListener('click', () => {
     aboutDialog.showModal();
     $('about-ok').focus();
 });
-$('about-ok').addEventListener('click', () => aboutDialog.close());
-aboutDialog.addEventListener('close', () => $('about').focus());
+// The focus goes back at once, within the key or click that closes it: the
+// dialog's own 'close' event comes later, as a task of its own, and could take
+// the focus back from a control that the user has moved to since.
+function closeAbout() {
+    aboutDialog.close();
+    $('about').focus();
+}
+$('about-ok').addEventListener('click', closeAbout);
+aboutDialog.addEventListener('cancel', (event) => {
+    event.preventDefault();
+    closeAbout();
+});
