@@ -9,7 +9,9 @@
 # desktop on it.
 SCREEN_SIZE=1024x768
 
-# How many compilers a build runs at once: our machines have two cores.
+# How many compilers a build runs at once: our machines have two cores. (The
+# build presets in CMakePresets.json, which cannot read this file, say the
+# same for `cmake --build --preset`.)
 BUILD_JOBS=2
 
 # The tool that sourced this file, by its full path.
