@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the process tests: a scratch directory and a tally of checks.
 #   . check.sh   then   check NAME CONDITION...   and at the end   finish LABEL
 # KEEP=1 keeps the scratch directory for a look afterwards.

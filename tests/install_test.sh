@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2016 # the single-quoted scripts are for the shells they start, which expand them
 # Installs blaterix-cli from a native build tree into a staging directory and
 # checks what a user gets: the program, its man page, the bash and zsh
 # completions, the copyright file and the changelog. (deb_test.sh checks the

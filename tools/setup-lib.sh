@@ -1,5 +1,34 @@
-# Shared by tools/test and tools/run: installs what the build and the tests
-# need, quietly, and only when something is missing.
+# shellcheck shell=bash
+# shellcheck disable=SC2034 # the variables set here are for the tools that source this file
+# Sourced by the tools, never run: `. "$(dirname "$0")/setup-lib.sh"` before
+# the tool changes folder. It installs what the build and the tests need,
+# quietly and only when something is missing, builds presets, prints a tool's
+# usage, and holds the facts the tools share.
+
+# The size of the private X display that Wine runs on, and of Wine's virtual
+# desktop on it.
+SCREEN_SIZE=1024x768
+
+# How many compilers a build runs at once: our machines have two cores. (The
+# build presets in CMakePresets.json, which cannot read this file, say the
+# same for `cmake --build --preset`.)
+BUILD_JOBS=2
+
+# The tool that sourced this file, by its full path.
+tool_file=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
+
+# usage: the tool's "# Usage:" comment block, up to its first line that is
+# not a comment, without the comment marks.
+usage() {
+    awk '/^# Usage:/ { on = 1 } on && !/^#/ { exit } on { sub(/^# ?/, ""); print }' "$tool_file"
+}
+
+# usage_error MESSAGE...: the message and the usage on standard error; status 2.
+usage_error() {
+    echo "tools/${tool_file##*/}: $*" >&2
+    usage >&2
+    exit 2
+}
 
 PACKAGES=(
     cmake g++ make libgtest-dev googletest libbenchmark-dev clang
@@ -8,7 +37,7 @@ PACKAGES=(
     g++-mingw-w64-i686-posix mingw-w64-i686-dev
     g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
     wine wine64 wine32:i386 fonts-wine
-    xvfb xauth clang-format
+    xvfb xauth clang-format shellcheck
     # Linux on other processors: the cross compilers, and qemu-user to run
     # their programs. (Never g++-multilib: it removes the aarch64 compiler.)
     g++-aarch64-linux-gnu g++-arm-linux-gnueabihf g++-s390x-linux-gnu qemu-user-static
@@ -50,14 +79,14 @@ missing_packages() {
 ensure_packages() {
     local missing node
     mapfile -t node < <(node_packages)
-    missing=$(missing_packages "${PACKAGES[@]}" "${node[@]}" "$@")
-    [ -z "$missing" ] && return 0
-    echo "installing:" $missing
+    mapfile -t missing < <(missing_packages "${PACKAGES[@]}" "${node[@]}" "$@")
+    [ "${#missing[@]}" -eq 0 ] && return 0
+    echo "installing: ${missing[*]}"
     local log=/tmp/blaterix-apt.log
     if ! {
         as_root dpkg --add-architecture i386 &&
             as_root apt-get update -q &&
-            as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+            as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
     } >"$log" 2>&1; then
         echo "package installation failed; its log:" >&2
         tail -n 60 "$log" >&2
@@ -92,6 +121,6 @@ build_targets() {
     local targets=()
     [ $# -eq 0 ] || targets=(--target "$@")
     mkdir -p "$(dirname "$dir")"
-    { cmake --preset "$preset" -B "$dir" && cmake --build "$dir" -j2 "${targets[@]}"; } >"$log" 2>&1 ||
+    { cmake --preset "$preset" -B "$dir" && cmake --build "$dir" -j"$BUILD_JOBS" "${targets[@]}"; } >"$log" 2>&1 ||
         { tail -n 60 "$log" >&2; return 1; }
 }

@@ -1,12 +1,20 @@
-# Shared by tools/run and tools/screenshots: start Blaterix in a build's Wine
-# environment, drive it, and photograph its windows. The captions and control
-# identifiers stay in the program's header: drive knows them.
+# shellcheck shell=bash
+# Sourced by tools/run and tools/screenshots, never run: start Blaterix in a
+# build's Wine environment, drive it, and photograph its windows. The
+# captions and control identifiers stay in the program's header: drive knows
+# them. The functions run from the checkout's top folder.
 
-# start_blaterix BUILD: starts the program in the background; BLATERIX_PID is its Wine process.
+# start_blaterix BUILD: starts the program in the background and waits for its window.
 start_blaterix() {
     tools/wine-run "$1" "$1/app/Blaterix.exe" &
-    BLATERIX_PID=$!
+    blaterix_pid=$!
     tools/wine-run "$1" "$1/tests/drive.exe" wait
+}
+
+# close_blaterix BUILD: closes the program that start_blaterix started; its status.
+close_blaterix() {
+    drive "$1" close
+    wait "$blaterix_pid"
 }
 
 drive() { # drive BUILD ARGS...
@@ -25,6 +33,7 @@ window_geometry() {
 # screenshot BUILD FILE [GEOMETRY]: the whole display, or the part GEOMETRY covers.
 screenshot() {
     (
+        # shellcheck source=/dev/null # the build's Wine environment, written by tools/wine-env
         . "$1/wine/env"
         # Give the program a moment to paint what it has just been told to.
         sleep 1
