@@ -39,7 +39,9 @@ constexpr int32_t kMaxGeneratedCount = 10000;
 constexpr int32_t kMaxTypedCount = 999;
 
 // Sets the x87 control word to 0x133F: 80-bit extended precision, rounding to
-// nearest, all exceptions masked. Start-up runs it before any other code of ours.
+// nearest, all exceptions masked. Start-up runs it before any other code of ours,
+// as the program always has; the count reader does not depend on it (its
+// arithmetic is the extended format's, done in software).
 void SetFpuMode();
 
 // Gives the start-up thread its default dialog font, "MS Sans Serif" at 8 points.
