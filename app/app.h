@@ -49,8 +49,9 @@ constexpr int32_t kMaxTypedCount = [] {
 
 // Sets the x87 control word to 0x133F: 80-bit extended precision, rounding to
 // nearest, all exceptions masked. Start-up runs it before any other code of
-// ours, so that the count reader's arithmetic has the full 64-bit mantissa
-// whatever mode the system and the run-time start a thread in.
+// ours, so that the program's threads compute in the one mode it was made for;
+// the count reader does not depend on it (its arithmetic is the extended
+// format's, done in software).
 void SetFpuMode();
 
 // Gives the start-up thread its default dialog font, kDialogFont.

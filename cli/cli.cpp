@@ -192,8 +192,8 @@ constexpr std::pair<std::string_view, CliLayout> kLayouts[] = {
 constexpr std::pair<std::string_view, CliFormat> kFormats[] = {
     {"text", CliFormat::Text}, {"html", CliFormat::Html}, {"json", CliFormat::Json}};
 
-// -0.5 and 2^31 - 0.5: below the first a count rounds below 0, from the second
-// on above 2^31 - 1 (the halves round to the even neighbour, 0 and 2^31).
+// -0.5 and 2^31 - 0.5: a count below the first rounds below 0, and one from the
+// second on above 2^31 - 1 (each half goes to its even neighbour, 0 and 2^31).
 constexpr Extended kMinusHalf = {0x8000000000000000, 0xBFFE};
 constexpr Extended kLargestCountAndAHalf = {0xFFFFFFFF00000000, 0x401D};
 

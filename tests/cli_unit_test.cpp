@@ -68,6 +68,17 @@ TEST(RunCliTest, EachRunReadsItsOwnCommandLine) {
     EXPECT_EQ(RunWith({"-s0", "-n2", "--layout=lines"}).out, first.out);
 }
 
+TEST(RunCliTest, TakesTheCountsThatRoundToZero) {
+    // -0.5 goes to the even 0; the next extended value below it would round to -1.
+    const Outcome half = RunWith({"-s0", "--", "-0.5"});
+    EXPECT_EQ(half.status, 0) << half.err;
+    EXPECT_TRUE(half.out.empty());
+    const Outcome below = RunWith({"-s0", "--", "-0.500000000000000001"});
+    EXPECT_EQ(below.status, 2);
+    EXPECT_NE(below.err.find("invalid count '-0.500000000000000001': below 0"), std::string::npos)
+        << below.err;
+}
+
 TEST(SeedTextTest, PrintfFormIsToCharsForm) {
     // The seeds that the process tests print, and the places where the two
     // notations, the shortest digits or an integer's digits are easy to get wrong.
