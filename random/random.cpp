@@ -110,10 +110,6 @@ void RandomSetState(uint32_t state) {
 // ---------------------------------------------------------------------------------------------
 // Test hooks
 
-uint32_t RandomStateForTests() {
-    return State;
-}
-
 void RestoreRandomStartStateForTests() {
     State = kStartState;
 }

@@ -40,8 +40,5 @@ void RandomSetState(uint32_t state);
 // ---------------------------------------------------------------------------------------------
 // Test hooks: the program never calls these; each name ends in ForTests.
 
-// The raw state word.
-uint32_t RandomStateForTests();
-
 // Puts the state back to its start-up value 0xFFFFFFFF.
 void RestoreRandomStartStateForTests();

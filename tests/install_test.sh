@@ -59,7 +59,6 @@ done <"$scratch/options"
 # bash: the script registers a completion in a fresh shell, "blaterix-cli --"
 # completes every long option where all of them are taken, and an option's
 # values complete after "=".
-# shellcheck disable=SC2016 # the fresh shell expands these, not this one
 completion_script='
 source "$1"
 shift
@@ -139,7 +138,6 @@ check "bash: every completion case ran" test "$(section table | wc -l)" -eq "${#
 # it was installed, as it does for a user.
 loader=/usr/share/bash-completion/bash_completion
 if [ -f "$loader" ]; then
-    # shellcheck disable=SC2016 # the fresh shell expands these, not this one
     fresh_bash -c 'source "$1"; XDG_DATA_DIRS=$2 __load_completion blaterix-cli; complete -p blaterix-cli' \
         _ "$loader" "$stage/usr/share" >"$scratch/loaded" 2>&1
     check "bash-completion finds the installed completion" \
@@ -150,7 +148,6 @@ fi
 if command -v zsh >/dev/null; then
     zsh -n "$zsh_completion"
     check "the zsh completion parses" test $? -eq 0
-    # shellcheck disable=SC2016 # zsh expands these, not this shell
     found=$(env -i PATH="$PATH" HOME="$scratch" zsh -f -c \
         'fpath=("$1" $fpath); autoload -U compinit; compinit -u -d "$2"; print -r -- $_comps[blaterix-cli]' \
         _ "${zsh_completion%/*}" "$scratch/zcompdump" 2>&1)
@@ -158,7 +155,6 @@ if command -v zsh >/dev/null; then
 
     # What it offers in context, with zsh's completion builtins stood in for:
     # compadd prints the values, _arguments the long options it is given.
-    # shellcheck disable=SC2016 # zsh expands these, not this shell
     zsh_script='
 fpath=("$1" $fpath)
 shift

@@ -112,7 +112,7 @@ TEST_F(PhrasesTest, TwoSentencesFromSeedZero) {
 TEST_F(PhrasesTest, NoSentencesAndNoDrawsForZeroOrLess) {
     for (int32_t count : {0, -1, -5, std::numeric_limits<int32_t>::min()}) {
         EXPECT_EQ(GenerateText(count), "") << count;
-        EXPECT_EQ(RandomStateForTests(), 0xFFFFFFFFu) << count;
+        EXPECT_EQ(RandomState(), 0xFFFFFFFFu) << count;
     }
 }
 
@@ -134,11 +134,11 @@ std::string ExpectedBlocks(double seed, int count) {
 TEST_F(PhrasesTest, BlocksFollowTheDrawsInColumnOrder) {
     for (int count : {1, 7, 999}) {
         const std::string expected = ExpectedBlocks(43200.0, count);
-        const uint32_t stateAfter = RandomStateForTests(); // 7 draws per sentence
+        const uint32_t stateAfter = RandomState(); // 7 draws per sentence
         RandomSeed(43200.0);
         const std::string text = GenerateText(count);
         EXPECT_EQ(text, expected) << count;
-        EXPECT_EQ(RandomStateForTests(), stateAfter) << count;
+        EXPECT_EQ(RandomState(), stateAfter) << count;
         EXPECT_EQ(text.substr(text.size() - 6), ". \r\n\r\n");
     }
 }
@@ -282,10 +282,10 @@ TEST_F(PhrasesTest, ShapesLayOutTheSameSentences) {
         for (int i = 0; i < 7 * c.count; ++i) {
             RandomRange(1, 10);
         }
-        const uint32_t after = RandomStateForTests();
+        const uint32_t after = RandomState();
         RandomSeed(0.0);
         AppendShaped(text, c.shape, c.count);
-        EXPECT_EQ(RandomStateForTests(), after);
+        EXPECT_EQ(RandomState(), after);
     }
 }
 

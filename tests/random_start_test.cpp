@@ -9,7 +9,7 @@
 namespace {
 
 TEST(RandomStartState, IsAllBitsSetAndGivesTheUnseededDraws) {
-    ASSERT_EQ(RandomStateForTests(), 0xFFFFFFFFu);
+    ASSERT_EQ(RandomState(), 0xFFFFFFFFu);
     std::vector<int32_t> draws;
     for (int i = 0; i < 14; ++i) {
         draws.push_back(RandomRange(1, 10));
